@@ -1,0 +1,30 @@
+#pragma once
+// The fingerprint passes: CRC32, MD5 and SHA1, each a worker step of its own.
+// A pass fingerprints every entry of gFileEntries, sorts the list by its text
+// and keeps only entries whose (size, fingerprint) another entry shares.
+
+#include <optional>
+#include <string>
+
+namespace zandrel {
+
+enum class HashKind { Crc32, Md5, Sha1 };
+
+// Holds while gPauseFlag is 1, in 10 ms steps; a stop request ends the wait.
+void waitWhilePaused();
+
+// The text form of the whole content's fingerprint: CRC-32 as upper-case hex
+// without leading zeros ("0" for 0), MD5 and SHA-1 as lower-case hex digits.
+// Nothing when the file cannot be opened, a read fails before the end, or a
+// stop is requested; the file is closed on every way out.
+std::optional<std::string> fingerprintFile(const std::string& path, HashKind kind);
+
+// One pass. A file that cannot be fingerprinted leaves the search here, so
+// unreadable files never pass for duplicates of each other.
+void runHashPass(HashKind kind);
+
+void hashCrc32Worker();
+void hashMd5Worker();
+void hashSha1Worker();
+
+}  // namespace zandrel

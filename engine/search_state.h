@@ -1,0 +1,53 @@
+#pragma once
+// State shared by the steps of one search. At most one worker runs at a time
+// and owns the lists while it runs; the GUI thread touches them only between
+// workers. What both sides read while a worker runs is atomic.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace zandrel {
+
+// One candidate file of a search.
+struct FileEntry {
+  std::string filePath;  // as collected, bytes unchanged
+  int64_t fileSize = 0;
+  std::string crc32Hex;  // a hash text stays empty until its pass has run
+  std::string md5Hex;
+  std::string sha1Hex;
+};
+
+extern std::vector<std::string> gPathList;
+extern std::vector<FileEntry> gFileEntries;
+// Count per size, keyed by the size's decimal text; filled by groupBySize.
+extern std::unordered_map<std::string, int64_t> gSizeCounts;
+
+// Search options, copied from the window before the first worker starts.
+extern int64_t gSearchSubdirs;
+extern int64_t gSearchHidden;
+extern int64_t gSearchSystem;
+// Size rule bounds; 0 as maximum of the include rule means no upper limit.
+extern int64_t gMinSize;
+extern int64_t gMaxSize;
+
+// Files fingerprinted so far, over all hash passes of the search.
+extern std::atomic<int64_t> gSearchProgress;
+// 1 while the user has paused the search.
+extern std::atomic<int64_t> gPauseFlag;
+// Set to end the running step early; every worker checks it between files and
+// between read blocks, and leaves no file open when it returns.
+extern std::atomic<bool> gStopRequested;
+
+// True once a stop was requested; the worker then returns at once.
+inline bool stopRequested() { return gStopRequested.load(std::memory_order_relaxed); }
+
+// Resets the counters and flags at the start of a search.
+void resetSearchState();
+
+// Empties gPathList and gFileEntries, which ends every search.
+void clearSearchLists();
+
+}  // namespace zandrel

@@ -1,0 +1,59 @@
+#pragma once
+// Each test gets a folder of its own under /tmp, removed afterwards.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace zandrel::testing {
+
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zandrel-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::permissions(root_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  // Absolute path of a name inside the folder, without a trailing "/".
+  std::string path(const std::string& relative = "") const {
+    return relative.empty() ? root_.string() : (root_ / relative).string();
+  }
+
+  // Writes a file (making its folders) and returns its path.
+  std::string writeFile(const std::string& relative, const std::string& content) {
+    const std::filesystem::path file = root_ / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << content;
+    return file.string();
+  }
+
+  std::string makeFolder(const std::string& relative) {
+    std::filesystem::create_directories(root_ / relative);
+    return (root_ / relative).string();
+  }
+
+ private:
+  std::filesystem::path root_;
+};
+
+// Paths that this process holds open under a folder, read from /proc/self/fd.
+inline int openFilesUnder(const std::string& folder) {
+  int count = 0;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+    if (!error && target.rfind(folder, 0) == 0) ++count;
+  }
+  return count;
+}
+
+}  // namespace zandrel::testing
