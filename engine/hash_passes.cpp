@@ -114,6 +114,19 @@ std::optional<std::string> fingerprintFile(const std::string& path, HashKind kin
   return digestText(path, EVP_sha1(), kSha1BlockSize);
 }
 
+std::string fingerprintBytes(std::string_view bytes, HashKind kind) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (kind == HashKind::Crc32) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(crc32_z(crc32(0L, Z_NULL, 0), data, bytes.size())));
+    return text;
+  }
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned length = 0;
+  EVP_Digest(data, bytes.size(), digest, &length, kind == HashKind::Md5 ? EVP_md5() : EVP_sha1(), nullptr);
+  return lowerHex(digest, length);
+}
+
 void runHashPass(HashKind kind) {
   const auto field = hashMember(kind);
   std::vector<FileEntry> readable;

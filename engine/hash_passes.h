@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zandrel {
 
@@ -18,6 +19,9 @@ void waitWhilePaused();
 // Nothing when the file cannot be opened, a read fails before the end, or a
 // stop is requested; the file is closed on every way out.
 std::optional<std::string> fingerprintFile(const std::string& path, HashKind kind);
+
+// The text form of the fingerprint of bytes held in memory.
+std::string fingerprintBytes(std::string_view bytes, HashKind kind);
 
 // One pass. A file that cannot be fingerprinted leaves the search here, so
 // unreadable files never pass for duplicates of each other.

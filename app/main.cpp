@@ -1,0 +1,3 @@
+#include "app/run_main.h"
+
+int main() { return zandrel::runMain(); }

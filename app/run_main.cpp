@@ -1,0 +1,59 @@
+#include "app/run_main.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "engine/hash_passes.h"
+#include "engine/shared_helpers.h"
+#include "resources/images.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+namespace {
+
+// The program's own path, read in steps of 256 bytes until the whole link fits.
+std::string programPath() {
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return {};
+    if (static_cast<size_t>(length) < buffer.size()) return std::string(buffer.data(), static_cast<size_t>(length));
+    buffer.resize(buffer.size() + 256);
+  }
+}
+
+void computeEscapeTokens() {
+  const std::string star("\x2A\x00", 2);  // "*" as one UTF-16LE code unit
+  const std::string md5 = fingerprintBytes(star, HashKind::Md5);
+  const std::string sha1 = fingerprintBytes(star, HashKind::Sha1);
+  gStarEscape = sha1 + md5;
+  gNewlineEscape = md5 + sha1;
+}
+
+}  // namespace
+
+void shutdownRuntime() { ui::shutdown(); }
+
+int runMain() {
+  if (!ui::initialize()) {
+    std::fprintf(stderr, "Zandrel needs a graphical display.\n");
+    return 1;
+  }
+  computeEscapeTokens();
+  for (const DecodedImage& image : decodeEmbeddedImages()) {
+    ui::createImage(image.number, image.width, image.height, image.rgba);
+  }
+  const std::string program = programPath();
+  gProgramFolder = addTrailingSeparator(program.substr(0, program.rfind('/') + 1));
+  gSettingsPath = gProgramFolder + "settings.ini";
+
+  runMainWindow();
+  shutdownRuntime();
+  return 0;
+}
+
+}  // namespace zandrel

@@ -1,0 +1,12 @@
+#include "engine/messages.h"
+
+#include "config/ui_strings.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+
+void showErrorMessage(const std::string& message) { ui::messageBox(gUiText[31], message); }
+
+void showInfoMessage(const std::string& message) { ui::messageBox(gUiText[48], message); }
+
+}  // namespace zandrel

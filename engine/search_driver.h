@@ -1,0 +1,19 @@
+#pragma once
+// Carries one search from "Start searching" to the filled results list,
+// behind the progress window. GUI thread only.
+
+#include <vector>
+
+#include "engine/results_fill.h"
+
+namespace zandrel {
+
+// Runs the search over the rows of LocationsList with the options the main
+// window holds; ResultsList must be empty. Returns when the search has ended,
+// was stopped, or could not start.
+void runSearch();
+
+// Appends the rows to ResultsList, unchecked.
+void appendResultRows(const std::vector<ResultRow>& rows);
+
+}  // namespace zandrel

@@ -1,0 +1,14 @@
+# The embedded images in the order the program decodes them at start-up:
+# name (its number is the enumerator of that name in resources/image_numbers.h) and file in icons/.
+set(ZANDREL_IMAGES
+  QuitIcon     quit.png
+  AddIcon      add.png
+  LanguageIcon language.png
+  FilesIcon    files.png
+  FolderIcon   folder.png
+  SearchIcon   search.png
+  AboutIcon    about.png
+  AboutImage   about_image.png
+  WebsiteIcon  website.png
+  SaveIcon     save.png
+)

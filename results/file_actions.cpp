@@ -1,0 +1,148 @@
+#include "results/file_actions.h"
+
+#include <chrono>
+#include <thread>
+
+#include "app/ui_objects.h"
+#include "config/ui_strings.h"
+#include "engine/messages.h"
+#include "engine/shared_helpers.h"
+#include "engine/worker_thread.h"
+#include "results/file_operations.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+
+std::vector<std::string> gFailedFiles;
+std::string gSourceFile;
+std::string gTargetFile;
+std::atomic<int64_t> gOperationSucceeded{0};
+std::atomic<int64_t> gDeleteProgress{0};
+std::atomic<int64_t> gMoveProgress{0};
+std::atomic<int64_t> gCopyProgress{0};
+std::atomic<bool> gFileActionStopRequested{false};
+
+namespace {
+
+void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void finishFile(bool succeeded, bool reportsSuccess, std::atomic<int64_t>& progress) {
+  if (succeeded) {
+    pause(1);
+    if (reportsSuccess) gOperationSucceeded = 1;
+  } else {
+    gFailedFiles.push_back(gSourceFile);
+  }
+  ++progress;
+}
+
+// What sets the three commands apart.
+struct FileAction {
+  int progressTitle;  // UI text of the progress window's title
+  int failureHeader;  // UI text that opens the failure box
+  bool lastRowFirst;
+  bool removesRow;  // a row whose file went is removed
+  void (*worker)();
+  std::atomic<int64_t>* progress;
+};
+
+bool rowChecked(int row) { return (ui::rowState(ResultsList, row) & ui::kRowChecked) != 0; }
+
+bool openProgressWindow(int title, int checkedRows) {
+  ui::WindowStyle style;
+  if (!ui::openWindow(ProgressWindow, 300, 90, gUiText[title], style, MainWindow)) return false;
+  ui::frameGadget(ProgressFrame, 4, 0, 292, 86, gUiText[67]);
+  ui::progressBarGadget(ProgressBar, 50, 30, ui::windowWidth(ProgressWindow) - 100, 30);
+  ui::setProgressRange(ProgressBar, 0, checkedRows);
+  ui::setGadgetState(ProgressBar, 0);
+  return true;
+}
+
+// Runs the worker on the current file; false when a close request ended the command.
+bool runWorker(void (*work)()) {
+  WorkerThread worker;
+  worker.start(work);
+  for (;;) {
+    const ui::Event event = ui::pollEvent();
+    if (!worker.running()) break;
+    if (event.kind == ui::EventKind::CloseWindow) {
+      gFileActionStopRequested = true;
+      worker.join();
+      gFileActionStopRequested = false;
+      return false;
+    }
+    pause(2);
+  }
+  worker.join();
+  return true;
+}
+
+void runFileAction(const FileAction& action, const std::string& folder) {
+  const int rows = ui::rowCount(ResultsList);
+  int checkedRows = 0;
+  for (int row = 0; row < rows; ++row) checkedRows += rowChecked(row);
+  if (!openProgressWindow(action.progressTitle, checkedRows)) return;
+
+  for (int step = 0; step < rows; ++step) {
+    const int row = action.lastRowFirst ? rows - 1 - step : step;
+    if (!rowChecked(row)) continue;
+    gSourceFile = ui::rowText(ResultsList, row, FilenameColumn);
+    if (!folder.empty()) gTargetFile = targetPathIn(folder, gSourceFile);
+    gOperationSucceeded = 0;
+    if (!runWorker(action.worker)) {
+      ui::closeWindow(ProgressWindow);
+      return;
+    }
+    pause(1);
+    ui::setGadgetState(ProgressBar, static_cast<int>(action.progress->load()));
+    if (action.removesRow && gOperationSucceeded == 1) ui::removeRow(ResultsList, row);
+  }
+  ui::closeWindow(ProgressWindow);
+
+  if (gFailedFiles.empty()) return;
+  std::string message = gUiText[action.failureHeader] + "\n\n";
+  for (const std::string& path : gFailedFiles) message += "- " + ui::displayName(path) + "\n";
+  showErrorMessage(message);
+}
+
+// The first steps the three share: reset, then nothing at all without a checked row.
+bool anyRowChecked(std::atomic<int64_t>& progress) {
+  gFailedFiles.clear();
+  progress = 0;
+  const int rows = ui::rowCount(ResultsList);
+  for (int row = 0; row < rows; ++row) {
+    if (rowChecked(row)) return true;
+  }
+  return false;
+}
+
+void runFolderAction(const FileAction& action) {
+  if (!anyRowChecked(*action.progress)) return;
+  const std::string folder = ui::folderDialog(gUiText[66], "");
+  if (folder.empty()) return;
+  runFileAction(action, addTrailingSeparator(folder));
+}
+
+}  // namespace
+
+void deleteFileWorker() { finishFile(deleteFile(gSourceFile), true, gDeleteProgress); }
+
+void moveFileWorker() {
+  finishFile(moveFile(gSourceFile, gTargetFile, gFileActionStopRequested), true, gMoveProgress);
+}
+
+void copyFileWorker() {
+  finishFile(copyFile(gSourceFile, gTargetFile, gFileActionStopRequested), false, gCopyProgress);
+}
+
+void deleteSelectedFiles() {
+  if (!anyRowChecked(gDeleteProgress)) return;
+  if (ui::questionBox(gUiText[23], gUiText[26]) != ui::Answer::Yes) return;
+  runFileAction({71, 101, true, true, deleteFileWorker, &gDeleteProgress}, "");
+}
+
+void moveSelectedFiles() { runFolderAction({57, 100, true, true, moveFileWorker, &gMoveProgress}); }
+
+void copySelectedFiles() { runFolderAction({19, 99, false, false, copyFileWorker, &gCopyProgress}); }
+
+}  // namespace zandrel

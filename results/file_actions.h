@@ -1,0 +1,37 @@
+#pragma once
+// Delete, Move and Copy of the checked rows of ResultsList: one worker per
+// file behind the progress window, the failures listed once at the end.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zandrel {
+
+// Paths whose operation failed in the current command, in order. Written by
+// the worker, read by the GUI thread only after the worker has ended.
+extern std::vector<std::string> gFailedFiles;
+// The file the current worker acts on, and where a move or copy puts it;
+// written before the worker starts.
+extern std::string gSourceFile;
+extern std::string gTargetFile;
+// 1 when the current delete or move succeeded.
+extern std::atomic<int64_t> gOperationSucceeded;
+// Files done by the current command, failures included.
+extern std::atomic<int64_t> gDeleteProgress;
+extern std::atomic<int64_t> gMoveProgress;
+extern std::atomic<int64_t> gCopyProgress;
+// Set by a close request: the running copy stops between two blocks and
+// cleans up what it started.
+extern std::atomic<bool> gFileActionStopRequested;
+
+void deleteFileWorker();
+void moveFileWorker();
+void copyFileWorker();
+
+void deleteSelectedFiles();
+void moveSelectedFiles();
+void copySelectedFiles();
+
+}  // namespace zandrel

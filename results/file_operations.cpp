@@ -1,0 +1,133 @@
+#include "results/file_operations.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "engine/shared_helpers.h"
+#include "engine/unique_fd.h"
+
+namespace zandrel {
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+bool writeAll(int fd, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// A hidden file beside the target that goes away unless kept.
+class PartialFile {
+ public:
+  explicit PartialFile(const std::string& target) {
+    path_ = folderOf(target) + ".zandrel-partial-XXXXXX";
+    file_.reset(mkostemp(path_.data(), O_CLOEXEC));
+    if (!file_.valid()) path_.clear();
+  }
+  ~PartialFile() {
+    file_.reset();
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  bool valid() const { return file_.valid(); }
+  int fd() const { return file_.get(); }
+  const std::string& path() const { return path_; }
+  // Closes the file, first forcing it to disk when durable is set; false when
+  // the data may not have been written.
+  bool finish(bool durable) {
+    const int fd = file_.release();
+    const bool synced = !durable || ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+  }
+  void keep() { path_.clear(); }
+
+ private:
+  std::string path_;
+  UniqueFd file_;
+};
+
+// Copies source into a finished partial file beside target; the caller puts it in place.
+bool copyToPartial(const std::string& source, PartialFile& partial, const std::atomic<bool>& stop, bool durable) {
+  const UniqueFd in = openForReading(source);
+  struct stat status;
+  if (!in.valid() || fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  // Clear O_NONBLOCK again: it only guarded the open.
+  fcntl(in.get(), F_SETFL, fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+  if (!partial.valid()) return false;
+  fchmod(partial.fd(), status.st_mode & 07777);
+
+  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kCopyBlockSize]);
+  if (!block) return false;
+  for (;;) {
+    if (stop.load()) return false;
+    const ssize_t count = ::read(in.get(), block.get(), kCopyBlockSize);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (count == 0) break;
+    if (!writeAll(partial.fd(), block.get(), static_cast<size_t>(count))) return false;
+  }
+  return partial.finish(durable);
+}
+
+}  // namespace
+
+bool deleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool copyFile(const std::string& source, const std::string& target, const std::atomic<bool>& stop) {
+  if (sameFile(source, target)) return true;
+  PartialFile partial(target);
+  if (!copyToPartial(source, partial, stop, false)) return false;
+  if (::rename(partial.path().c_str(), target.c_str()) != 0) return false;
+  partial.keep();
+  return true;
+}
+
+bool moveFile(const std::string& source, const std::string& target, const std::atomic<bool>& stop) {
+  if (sameFile(source, target)) return true;
+  if (::rename(source.c_str(), target.c_str()) == 0) return true;
+  // Any other refusal would refuse the copy and delete as well.
+  if (errno != EXDEV) return false;
+  // The last rename would fail only after the source is gone.
+  struct stat existing;
+  if (stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return false;
+
+  // Another file system: the whole copy waits on disk beside the target while
+  // the source goes, so a source that cannot be deleted leaves the target as it was.
+  PartialFile partial(target);
+  if (!copyToPartial(source, partial, stop, true)) return false;
+  if (!deleteFile(source)) return false;
+  if (::rename(partial.path().c_str(), target.c_str()) != 0) {
+    partial.keep();  // the source is gone: its content must stay somewhere
+    return false;
+  }
+  partial.keep();
+  return true;
+}
+
+std::string targetPathIn(const std::string& folder, const std::string& source) {
+  return addTrailingSeparator(folder) + source.substr(source.rfind('/') + 1);
+}
+
+}  // namespace zandrel
