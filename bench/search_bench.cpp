@@ -190,12 +190,18 @@ const char* passName(HashKind kind) {
   return "SHA1";
 }
 
+// bytes < 0: a step that reads no content.
 void printRow(const std::string& run, const char* pass, int64_t files, int64_t bytes, double seconds,
               int64_t groups) {
   const double perSecond = seconds > 0 ? 1 / seconds : 0;
-  std::printf("%-15s %-8s %8lld %10.1f %9.3f %11.0f %9.1f %8lld\n", run.c_str(), pass, static_cast<long long>(files),
-              megabytes(bytes), seconds, static_cast<double>(files) * perSecond, megabytes(bytes) * perSecond,
-              static_cast<long long>(groups));
+  char read[32] = "-";
+  char rate[32] = "-";
+  if (bytes >= 0) {
+    std::snprintf(read, sizeof read, "%.1f", megabytes(bytes));
+    std::snprintf(rate, sizeof rate, "%.1f", megabytes(bytes) * perSecond);
+  }
+  std::printf("%-15s %-8s %8lld %10s %9.3f %11.0f %9s %8lld\n", run.c_str(), pass, static_cast<long long>(files), read,
+              seconds, static_cast<double>(files) * perSecond, rate, static_cast<long long>(groups));
 }
 
 // One search as the driver runs it, with the given passes in order.
@@ -214,7 +220,7 @@ void runSearch(const std::string& root, const std::vector<HashKind>& passes) {
   // No content is read before the passes; the groups here are the sizes shared by two or more files.
   int64_t sizeGroups = 0;
   for (const auto& [size, count] : gSizeCounts) sizeGroups += count >= 2;
-  printRow(run, "sizes", paths, 0, secondsSince(start), sizeGroups);
+  printRow(run, "sizes", paths, -1, secondsSince(start), sizeGroups);
 
   for (const HashKind kind : passes) {
     const auto files = static_cast<int64_t>(gFileEntries.size());
