@@ -11,6 +11,7 @@
 #include "engine/search_driver.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
+#include "results/file_actions.h"
 #include "ui/ui.h"
 
 namespace zandrel {
@@ -220,6 +221,15 @@ std::optional<MainWindowEnd> dispatchMainEvent(const ui::Event& event) {
           break;
         case AddLocationButton:
           ui::showPopupMenu(AddPopupMenu, MainWindow);
+          break;
+        case DeleteButton:
+          deleteSelectedFiles();
+          break;
+        case MoveButton:
+          moveSelectedFiles();
+          break;
+        case CopyButton:
+          copySelectedFiles();
           break;
         case RemoveLocationButton:
           removeSelectedLocations();

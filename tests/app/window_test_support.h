@@ -1,0 +1,91 @@
+#pragma once
+// A fixture that builds the real main window under Xvfb, and a small script
+// runner that acts on windows while a command's own loop is running.
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/ui_objects.h"
+#include "tests/support/temp_dir.h"
+#include "ui/ui.h"
+#include "ui/ui_testing.h"
+
+namespace zandrel::testing {
+
+// Steps that run from the toolkit's own loop, each once its condition holds,
+// so a test can press buttons while runSearch or a file action waits for events.
+class Script {
+ public:
+  using Condition = std::function<bool()>;
+  using Action = std::function<void()>;
+
+  Script& when(Condition condition, Action action) {
+    steps_.push_back({std::move(condition), std::move(action)});
+    return *this;
+  }
+  Script& then(Action action) {
+    return when([] { return true; }, std::move(action));
+  }
+  // Waits about this long before the next step.
+  Script& wait(int milliseconds) {
+    auto start = std::make_shared<std::optional<std::chrono::steady_clock::time_point>>();
+    return when(
+        [start, milliseconds] {
+          const auto now = std::chrono::steady_clock::now();
+          if (!*start) *start = now;
+          return now - **start >= std::chrono::milliseconds(milliseconds);
+        },
+        [] {});
+  }
+  void start() { source_ = g_timeout_add(5, &Script::tick, this); }
+  bool finished() const { return next_ == steps_.size(); }
+  ~Script() {
+    if (source_ != 0 && !finished()) g_source_remove(source_);
+  }
+
+ private:
+  static gboolean tick(gpointer data) {
+    auto* self = static_cast<Script*>(data);
+    while (!self->finished() && self->steps_[self->next_].condition()) {
+      self->steps_[self->next_++].action();
+    }
+    if (self->finished()) {
+      self->source_ = 0;
+      return G_SOURCE_REMOVE;
+    }
+    return G_SOURCE_CONTINUE;
+  }
+
+  struct Step {
+    Condition condition;
+    Action action;
+  };
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  guint source_ = 0;
+};
+
+class MainWindowTest : public TempDirTest {
+ protected:
+  static void SetUpTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  // Takes every queued event and carries out its command, as the main loop would.
+  std::optional<MainWindowEnd> dispatchPending();
+  // Lets the toolkit deliver what a driver started, then dispatches it.
+  std::optional<MainWindowEnd> settle();
+
+  static std::vector<std::string> rows(int list);
+  static bool rowChecked(int list, int row);
+  static bool rowSelected(int list, int row);
+};
+
+}  // namespace zandrel::testing

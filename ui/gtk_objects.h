@@ -1,0 +1,181 @@
+#pragma once
+// Object tables shared by the GTK files of the window layer. Private to ui/
+// (and to the test drivers of ui_testing.cpp).
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/ui.h"
+
+namespace zandrel::ui::detail {
+
+enum class GadgetKind {
+  Button,
+  CheckBox,
+  Option,
+  Frame,
+  Text,
+  String,
+  ListView,
+  ListIcon,
+  Panel,
+  ProgressBar,
+  Image,
+  Hyperlink,
+  ScrollArea,
+};
+
+// One list row. The store holds a pointer to it; the texts are the caller's
+// bytes, turned into readable UTF-8 only when a cell is drawn.
+struct Row {
+  std::vector<std::string> texts;
+  bool checked = false;
+};
+
+struct Gadget {
+  GadgetKind kind = GadgetKind::Button;
+  int number = 0;
+  int window = 0;
+  int parent = 0;               // gadget number of the panel or scroll area holding it, 0 for the window
+  GtkWidget* outer = nullptr;   // the widget placed in the parent's GtkFixed
+  GtkWidget* main = nullptr;    // the widget that does the work (button, entry, tree view, label...)
+  GtkWidget* fixed = nullptr;   // the GtkFixed it sits in
+  int x = 0, y = 0, width = 0, height = 0;
+  std::string text;
+  std::string toolTip;
+  int font = 0;
+  int image = 0;
+  bool hidden = false;
+  uint32_t defaultBackground = 0;
+  uint32_t background = 0;
+  bool backgroundSet = false;
+  uint32_t hoverColour = 0;
+  bool linkPressed = false;
+  int progressMin = 0, progressMax = 1000, progressValue = 0;
+  // Lists.
+  GtkListStore* store = nullptr;
+  GtkCellRenderer* toggle = nullptr;
+  std::vector<std::unique_ptr<Row>> rows;
+  // Panels: one GtkFixed per tab. (A scroll area's inner GtkFixed is its main widget.)
+  std::vector<GtkWidget*> tabs;
+};
+
+struct Window {
+  int number = 0;
+  GtkWidget* window = nullptr;
+  GtkWidget* vbox = nullptr;
+  GtkWidget* fixed = nullptr;
+  GtkWidget* menuBar = nullptr;
+  int menuBarNumber = 0;
+  std::string title;
+  bool sizable = false;
+  // Inner size as the program last knew it (set, or reported by the toolkit).
+  int width = 0, height = 0;
+};
+
+struct MenuEntry {
+  GtkWidget* widget = nullptr;
+  std::string text;
+};
+
+struct Menu {
+  int number = 0;
+  bool popup = false;
+  int window = 0;  // owner of a menu bar; for a popup, the window it was last shown for
+  GtkWidget* widget = nullptr;
+  std::map<int, MenuEntry> items;
+};
+
+struct ToolButton {
+  GtkToolItem* item = nullptr;
+  std::string toolTip;
+};
+
+struct ToolBar {
+  int number = 0;
+  int window = 0;
+  GtkWidget* widget = nullptr;
+  std::map<int, ToolButton> buttons;
+};
+
+struct Font {
+  PangoFontDescription* description = nullptr;
+  bool underline = false;
+};
+
+// A gadget list: where new gadgets go.
+struct GadgetList {
+  GtkWidget* fixed = nullptr;
+  int window = 0;
+  int owner = 0;  // panel or scroll area gadget, 0 for the window itself
+};
+
+struct State {
+  bool initialized = false;
+  std::map<int, Window> windows;
+  std::map<int, std::unique_ptr<Gadget>> gadgets;
+  std::map<int, Menu> menus;
+  std::map<int, ToolBar> toolBars;
+  std::map<int, GdkPixbuf*> images;
+  std::map<int, Font> fonts;
+  std::deque<Event> events;
+  std::string droppedFiles;
+  std::vector<GadgetList> lists;
+  GtkWidget* optionGroup = nullptr;  // last option of the group being built
+  int defaultFont = 0;
+  int nextFreeNumber = 0x10000;
+  int quiet = 0;
+  // Menu under construction: the shells items go to, innermost last.
+  int buildMenu = 0;
+  std::vector<GtkWidget*> shells;
+  int buildToolBar = 0;
+};
+
+State& state();
+
+// While one exists, the signal handlers raise no events: the program is
+// changing things, not the user.
+class Quiet {
+ public:
+  Quiet() { ++state().quiet; }
+  ~Quiet() { --state().quiet; }
+  Quiet(const Quiet&) = delete;
+  Quiet& operator=(const Quiet&) = delete;
+};
+
+void pushEvent(EventKind kind, int object, int window);
+
+Window* findWindow(int number);
+Gadget* findGadget(int number);
+Gadget* findGadget(int number, GadgetKind kind);
+bool isList(const Gadget& g);
+Font* findFont(int number);
+GdkPixbuf* findImage(int number);
+
+// Forgets every menu and toolbar of a window and destroys their widgets.
+void dropWindowMenus(int window);
+void destroyAllMenus();
+
+GdkColor toGdkColor(uint32_t rgb);
+uint32_t fromGdkColor(const GdkColor& colour);
+
+// Applies the gadget's font (and underline) to the widgets that show its text.
+void applyFont(Gadget& g);
+void applyFontToLabel(GtkWidget* label, int font);
+
+// Lists: a text column drawing its cells from the rows' bytes.
+void renderRowText(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter,
+                   gpointer);
+GtkTreeViewColumn* newTextColumn(const std::string& title, int width, bool fixedWidth);
+
+// List helpers used by the test drivers.
+void toggleRowCheck(Gadget& g, int row);
+bool rowIter(Gadget& g, int row, GtkTreeIter* iter);
+
+}  // namespace zandrel::ui::detail

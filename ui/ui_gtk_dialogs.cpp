@@ -1,0 +1,170 @@
+// Message boxes and the file and folder dialogs.
+
+#include "ui/gtk_objects.h"
+#include "ui/ui.h"
+
+namespace zandrel::ui {
+
+using namespace detail;
+
+namespace {
+
+gint runBox(const std::string& title, const std::string& text, bool question) {
+  GtkWidget* dialog = gtk_dialog_new();
+  gtk_window_set_title(GTK_WINDOW(dialog), displayName(title).c_str());
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
+  GtkWidget* label = gtk_label_new(displayName(text).c_str());
+  gtk_misc_set_padding(GTK_MISC(label), 10, 10);
+  gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), label, TRUE, TRUE, 0);
+  GtkWidget* first = nullptr;
+  if (question) {
+    first = gtk_dialog_add_button(GTK_DIALOG(dialog), GTK_STOCK_YES, GTK_RESPONSE_YES);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), GTK_STOCK_NO, GTK_RESPONSE_NO);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
+  } else {
+    first = gtk_dialog_add_button(GTK_DIALOG(dialog), GTK_STOCK_OK, GTK_RESPONSE_OK);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+  }
+  gtk_widget_show_all(dialog);
+  gtk_widget_grab_focus(first);
+  const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+  gtk_widget_destroy(dialog);
+  return response;
+}
+
+GtkWidget* newChooser(const std::string& title, GtkFileChooserAction action, const char* acceptLabel) {
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(displayName(title).c_str(), nullptr, action, GTK_STOCK_CANCEL,
+                                                  GTK_RESPONSE_CANCEL, acceptLabel, GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+  gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
+  return dialog;
+}
+
+std::vector<std::string> splitBars(const std::string& text, char bar) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = text.find(bar, start);
+    parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return parts;
+}
+
+// "label|pattern|label|pattern"; a pattern may hold several globs split by ';'.
+void addFilters(GtkWidget* dialog, const std::string& filter) {
+  if (filter.empty()) return;
+  const std::vector<std::string> parts = splitBars(filter, '|');
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    GtkFileFilter* f = gtk_file_filter_new();
+    gtk_file_filter_set_name(f, displayName(parts[i]).c_str());
+    for (const std::string& pattern : splitBars(parts[i + 1], ';')) {
+      if (pattern.empty()) continue;
+      // "*.*" means every file, also those without a dot.
+      gtk_file_filter_add_pattern(f, pattern == "*.*" ? "*" : pattern.c_str());
+    }
+    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), f);
+  }
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {};
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Starts the dialog at a file or folder: a path ending in "/" (or naming a
+// folder) opens that folder, anything else its folder with the name chosen.
+void startAt(GtkWidget* dialog, const std::string& path, bool saving) {
+  if (path.empty()) return;
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+  if (path.back() == '/' || g_file_test(path.c_str(), G_FILE_TEST_IS_DIR)) {
+    gtk_file_chooser_set_current_folder(chooser, path.c_str());
+    return;
+  }
+  const std::string folder = folderOf(path);
+  if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, folder.c_str());
+  if (saving) {
+    gtk_file_chooser_set_current_name(chooser, displayName(nameOf(path)).c_str());
+  } else if (g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) {
+    gtk_file_chooser_select_filename(chooser, path.c_str());
+  }
+}
+
+std::string takeFilename(GtkWidget* dialog) {
+  gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+  if (name == nullptr) return {};
+  std::string result(name);
+  g_free(name);
+  return result;
+}
+
+}  // namespace
+
+void messageBox(const std::string& title, const std::string& text) {
+  if (!state().initialized) return;
+  runBox(title, text, false);
+}
+
+Answer questionBox(const std::string& title, const std::string& text) {
+  if (!state().initialized) return Answer::No;
+  // Closing the box is No.
+  return runBox(title, text, true) == GTK_RESPONSE_YES ? Answer::Yes : Answer::No;
+}
+
+std::vector<std::string> openFileDialog(const std::string& title, const std::string& defaultFile,
+                                        const std::string& filter, bool multiple) {
+  std::vector<std::string> result;
+  if (!state().initialized) return result;
+  GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_OPEN, GTK_STOCK_OPEN);
+  gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(dialog), multiple);
+  addFilters(dialog, filter);
+  startAt(dialog, defaultFile, false);
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
+    for (GSList* n = names; n != nullptr; n = n->next) {
+      result.emplace_back(static_cast<const char*>(n->data));
+      g_free(n->data);
+    }
+    g_slist_free(names);
+  }
+  gtk_widget_destroy(dialog);
+  return result;
+}
+
+std::string saveFileDialog(const std::string& title, const std::string& defaultFile, const std::string& filter) {
+  if (!state().initialized) return {};
+  GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SAVE, GTK_STOCK_SAVE);
+  gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), FALSE);
+  addFilters(dialog, filter);
+  startAt(dialog, defaultFile, true);
+  std::string result;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) result = takeFilename(dialog);
+  gtk_widget_destroy(dialog);
+  return result;
+}
+
+std::string folderDialog(const std::string& title, const std::string& initialFolder) {
+  if (!state().initialized) return {};
+  GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_OPEN);
+  if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), initialFolder.c_str());
+  std::string result;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    result = takeFilename(dialog);
+    if (!result.empty() && result.back() != '/') result += '/';
+  }
+  gtk_widget_destroy(dialog);
+  return result;
+}
+
+}  // namespace zandrel::ui

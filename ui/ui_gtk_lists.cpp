@@ -1,0 +1,215 @@
+// Rows and columns of the two list gadgets.
+
+#include <algorithm>
+
+#include "ui/gtk_objects.h"
+#include "ui/ui.h"
+
+namespace zandrel::ui {
+namespace detail {
+
+bool rowIter(Gadget& g, int row, GtkTreeIter* iter) {
+  if (row < 0 || row >= static_cast<int>(g.rows.size())) return false;
+  return gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(g.store), iter, nullptr, row) != FALSE;
+}
+
+namespace {
+
+void rowChanged(Gadget& g, int row) {
+  GtkTreeIter iter;
+  if (!rowIter(g, row, &iter)) return;
+  GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+  gtk_tree_model_row_changed(GTK_TREE_MODEL(g.store), path, &iter);
+  gtk_tree_path_free(path);
+}
+
+}  // namespace
+
+void toggleRowCheck(Gadget& g, int row) {
+  if (row < 0 || row >= static_cast<int>(g.rows.size())) return;
+  Row& r = *g.rows[static_cast<size_t>(row)];
+  r.checked = !r.checked;
+  rowChanged(g, row);
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+namespace {
+
+Gadget* findList(int number) {
+  Gadget* g = findGadget(number);
+  return g != nullptr && isList(*g) ? g : nullptr;
+}
+
+std::vector<std::string> splitColumns(const std::string& texts) {
+  std::vector<std::string> columns;
+  size_t start = 0;
+  while (true) {
+    const size_t end = texts.find('\n', start);
+    columns.push_back(texts.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return columns;
+}
+
+GtkTreeViewColumn* viewColumn(const Gadget& g, int column) {
+  if (column < 0) return nullptr;
+  return gtk_tree_view_get_column(GTK_TREE_VIEW(g.main), column);
+}
+
+void renumberColumns(const Gadget& g) {
+  GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(g.main));
+  unsigned index = 0;
+  for (GList* c = columns; c != nullptr; c = c->next, ++index) {
+    g_object_set_data(G_OBJECT(c->data), "zandrel-column", GUINT_TO_POINTER(index));
+  }
+  g_list_free(columns);
+}
+
+void redrawAll(Gadget& g) { gtk_widget_queue_draw(g.main); }
+
+}  // namespace
+
+void addRow(int list, int position, const std::string& texts) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  Quiet quiet;
+  const int count = static_cast<int>(g->rows.size());
+  if (position < 0 || position > count) position = count;
+  auto row = std::make_unique<Row>();
+  row->texts = splitColumns(texts);
+  Row* stored = row.get();
+  g->rows.insert(g->rows.begin() + position, std::move(row));
+  GtkTreeIter iter;
+  gtk_list_store_insert_with_values(g->store, &iter, position, 0, stored, -1);
+}
+
+void removeRow(int list, int row) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  Quiet quiet;
+  GtkTreeIter iter;
+  if (!rowIter(*g, row, &iter)) return;
+  gtk_list_store_remove(g->store, &iter);
+  g->rows.erase(g->rows.begin() + row);
+}
+
+void clearRows(int list) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  Quiet quiet;
+  gtk_list_store_clear(g->store);
+  g->rows.clear();
+}
+
+int rowCount(int list) {
+  const Gadget* g = findList(list);
+  return g == nullptr ? 0 : static_cast<int>(g->rows.size());
+}
+
+std::string rowText(int list, int row, int column) {
+  const Gadget* g = findList(list);
+  if (g == nullptr || row < 0 || row >= static_cast<int>(g->rows.size()) || column < 0) return {};
+  const auto& texts = g->rows[static_cast<size_t>(row)]->texts;
+  return column < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(column)] : std::string();
+}
+
+void setRowText(int list, int row, int column, const std::string& text) {
+  Gadget* g = findList(list);
+  if (g == nullptr || row < 0 || row >= static_cast<int>(g->rows.size()) || column < 0) return;
+  Quiet quiet;
+  auto& texts = g->rows[static_cast<size_t>(row)]->texts;
+  if (column >= static_cast<int>(texts.size())) texts.resize(static_cast<size_t>(column) + 1);
+  texts[static_cast<size_t>(column)] = text;
+  rowChanged(*g, row);
+}
+
+int rowState(int list, int row) {
+  Gadget* g = findList(list);
+  GtkTreeIter iter;
+  if (g == nullptr || !rowIter(*g, row, &iter)) return 0;
+  int result = 0;
+  if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(g->main)), &iter)) {
+    result |= kRowSelected;
+  }
+  if (g->rows[static_cast<size_t>(row)]->checked) result |= kRowChecked;
+  return result;
+}
+
+void setRowState(int list, int row, int value) {
+  Gadget* g = findList(list);
+  GtkTreeIter iter;
+  if (g == nullptr || !rowIter(*g, row, &iter)) return;
+  Quiet quiet;
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(g->main));
+  if (value & kRowSelected) {
+    gtk_tree_selection_select_iter(selection, &iter);
+  } else {
+    gtk_tree_selection_unselect_iter(selection, &iter);
+  }
+  g->rows[static_cast<size_t>(row)]->checked = (value & kRowChecked) != 0;
+  rowChanged(*g, row);
+}
+
+void addColumn(int list, int position, const std::string& title, int width) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  Quiet quiet;
+  const int count = columnCount(list);
+  // The check boxes live in the first column, which stays first.
+  const int lowest = g->kind == GadgetKind::ListIcon && count > 0 ? 1 : 0;
+  if (position < 0 || position > count) position = count;
+  position = std::max(position, lowest);
+  gtk_tree_view_insert_column(GTK_TREE_VIEW(g->main), newTextColumn(title, width, true), position);
+  // Rows keep their texts in step with the columns.
+  for (auto& row : g->rows) {
+    if (static_cast<int>(row->texts.size()) > position) {
+      row->texts.insert(row->texts.begin() + position, std::string());
+    }
+  }
+  renumberColumns(*g);
+  redrawAll(*g);
+}
+
+void setColumnTitle(int list, int column, const std::string& title) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  GtkTreeViewColumn* c = viewColumn(*g, column);
+  if (c == nullptr) return;
+  gtk_tree_view_column_set_title(c, displayName(title).c_str());
+  g_object_set_data_full(G_OBJECT(c), "zandrel-title", g_strdup(title.c_str()), g_free);
+}
+
+std::string columnTitle(int list, int column) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return {};
+  GtkTreeViewColumn* c = viewColumn(*g, column);
+  if (c == nullptr) return {};
+  const auto* title = static_cast<const char*>(g_object_get_data(G_OBJECT(c), "zandrel-title"));
+  return title == nullptr ? std::string() : std::string(title);
+}
+
+int columnWidth(int list, int column) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return 0;
+  GtkTreeViewColumn* c = viewColumn(*g, column);
+  if (c == nullptr) return 0;
+  // Once drawn, the width the user may have dragged it to; before, the one set.
+  const int drawn = gtk_tree_view_column_get_width(c);
+  if (gtk_widget_get_realized(g->main) && drawn > 0) return drawn;
+  return gtk_tree_view_column_get_fixed_width(c);
+}
+
+int columnCount(int list) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return 0;
+  GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(g->main));
+  const int count = static_cast<int>(g_list_length(columns));
+  g_list_free(columns);
+  return count;
+}
+
+}  // namespace zandrel::ui

@@ -1,0 +1,385 @@
+#include "ui/ui_testing.h"
+
+#include <algorithm>
+#include <deque>
+#include <iterator>
+
+#include "ui/gtk_objects.h"
+
+namespace zandrel::ui::testing {
+
+using namespace zandrel::ui::detail;
+
+namespace {
+
+std::string gLastTitle;
+std::string gLastText;
+
+GtkWidget* realized(GtkWidget* widget) {
+  if (widget != nullptr && !gtk_widget_get_realized(widget)) gtk_widget_realize(widget);
+  return widget;
+}
+
+// Sends a synthetic event to a widget the way GTK hands a real one over.
+void sendEvent(GtkWidget* widget, GdkEvent* event) {
+  event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(realized(widget))));
+  event->any.send_event = TRUE;
+  gtk_widget_event(widget, event);
+  gdk_event_free(event);  // drops the window reference
+}
+
+void sendButton(GtkWidget* widget, GdkEventType type) {
+  GdkEvent* event = gdk_event_new(type);
+  event->button.button = 1;
+  event->button.time = GDK_CURRENT_TIME;
+  sendEvent(widget, event);
+}
+
+GtkWidget* findLabel(GtkWidget* widget, GtkWidget* skip) {
+  if (widget == skip) return nullptr;
+  if (GTK_IS_LABEL(widget)) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* found = nullptr;
+  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) {
+    found = findLabel(GTK_WIDGET(c->data), skip);
+  }
+  g_list_free(children);
+  return found;
+}
+
+GtkWidget* modalDialog() {
+  GList* windows = gtk_window_list_toplevels();
+  GtkWidget* found = nullptr;
+  for (GList* w = windows; w != nullptr && found == nullptr; w = w->next) {
+    GtkWidget* widget = GTK_WIDGET(w->data);
+    if (GTK_IS_DIALOG(widget) && gtk_widget_get_visible(widget) && gtk_window_get_modal(GTK_WINDOW(widget))) {
+      found = widget;
+    }
+  }
+  g_list_free(windows);
+  return found;
+}
+
+std::string withoutTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::vector<std::string> chosenPaths(GtkFileChooser* chooser) {
+  std::vector<std::string> chosen;
+  GSList* names = gtk_file_chooser_get_filenames(chooser);
+  for (GSList* n = names; n != nullptr; n = n->next) {
+    chosen.emplace_back(static_cast<const char*>(n->data));
+    g_free(n->data);
+  }
+  g_slist_free(names);
+  return chosen;
+}
+
+GtkTreeView* multipleSelectionView(GtkWidget* widget) {
+  if (GTK_IS_TREE_VIEW(widget) &&
+      gtk_tree_selection_get_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(widget))) == GTK_SELECTION_MULTIPLE) {
+    return GTK_TREE_VIEW(widget);
+  }
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkTreeView* found = nullptr;
+  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) {
+    found = multipleSelectionView(GTK_WIDGET(c->data));
+  }
+  g_list_free(children);
+  return found;
+}
+
+struct PendingAnswer {
+  DialogAnswer answer = DialogAnswer::Ok;
+  std::vector<std::string> paths;
+  bool pathsGiven = false;
+  int ticks = 0;
+};
+
+// Sets the paths on a file chooser; true once the chooser reports them (its
+// folder loads in the background, so this may take a few ticks).
+bool choosePaths(GtkFileChooser* chooser, PendingAnswer& pending) {
+  const GtkFileChooserAction action = gtk_file_chooser_get_action(chooser);
+  std::vector<std::string> wanted;
+  for (const std::string& path : pending.paths) wanted.push_back(withoutTrailingSlash(path));
+  if (!pending.pathsGiven) {
+    pending.pathsGiven = true;
+    if (action == GTK_FILE_CHOOSER_ACTION_SAVE) {
+      const std::string& path = wanted.front();
+      const size_t slash = path.rfind('/');
+      gtk_file_chooser_set_current_folder(chooser, slash == 0 ? "/" : path.substr(0, slash).c_str());
+      gtk_file_chooser_set_current_name(chooser, path.substr(slash + 1).c_str());
+    } else if (action == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER) {
+      gtk_file_chooser_set_current_folder(chooser, wanted.front().c_str());
+    } else {
+      gtk_file_chooser_select_filename(chooser, wanted.front().c_str());
+    }
+    return false;
+  }
+  std::vector<std::string> chosen = chosenPaths(chooser);
+  std::sort(chosen.begin(), chosen.end());
+  std::sort(wanted.begin(), wanted.end());
+  if (chosen == wanted) return true;
+  if (action != GTK_FILE_CHOOSER_ACTION_OPEN || chosen.empty()) return false;  // still loading
+  // The chooser's own select call keeps only the last file, so pick the
+  // others in its file list as a Ctrl+click would.
+  GtkTreeView* view = multipleSelectionView(GTK_WIDGET(chooser));
+  if (view == nullptr) return false;
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
+  const int rows = gtk_tree_model_iter_n_children(gtk_tree_view_get_model(view), nullptr);
+  for (int row = 0; row < rows; ++row) {
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    if (!gtk_tree_selection_path_is_selected(selection, path)) {
+      gtk_tree_selection_select_path(selection, path);
+      std::vector<std::string> now = chosenPaths(chooser);
+      std::sort(now.begin(), now.end());
+      std::vector<std::string> added;
+      std::set_difference(now.begin(), now.end(), chosen.begin(), chosen.end(), std::back_inserter(added));
+      const bool keep = added.size() == 1 && std::binary_search(wanted.begin(), wanted.end(), added.front());
+      if (keep) {
+        chosen = now;
+      } else {
+        gtk_tree_selection_unselect_path(selection, path);
+      }
+    }
+    gtk_tree_path_free(path);
+  }
+  return false;
+}
+
+// Answers wait in line: each dialog that opens gets the oldest one, and a
+// dialog already answered is never answered again.
+std::deque<PendingAnswer> gPendingAnswers;
+guint gAnswerSource = 0;
+constexpr const char* kAnsweredMark = "zandrel-test-answered";
+
+bool answerOne(PendingAnswer* pending, GtkWidget* dialog);
+
+gboolean answerTick(gpointer) {
+  if (gPendingAnswers.empty()) {
+    gAnswerSource = 0;
+    return FALSE;
+  }
+  PendingAnswer& pending = gPendingAnswers.front();
+  GtkWidget* dialog = modalDialog();
+  if (dialog != nullptr && g_object_get_data(G_OBJECT(dialog), kAnsweredMark) != nullptr) dialog = nullptr;
+  ++pending.ticks;
+  if (dialog == nullptr) {
+    if (pending.ticks >= 1000) gPendingAnswers.pop_front();  // about 20 s for the dialog to appear
+    return TRUE;
+  }
+  if (answerOne(&pending, dialog)) {
+    g_object_set_data(G_OBJECT(dialog), kAnsweredMark, GINT_TO_POINTER(1));
+    gPendingAnswers.pop_front();
+  }
+  return TRUE;
+}
+
+// True once the dialog got its response.
+bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
+  const bool accept = pending->answer == DialogAnswer::Ok || pending->answer == DialogAnswer::Yes;
+  if (GTK_IS_FILE_CHOOSER(dialog)) {
+    if (accept && !pending->paths.empty() && !choosePaths(GTK_FILE_CHOOSER(dialog), *pending) &&
+        pending->ticks < 1000) {
+      return false;
+    }
+    gLastTitle = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
+    gLastText.clear();
+    gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+    return true;
+  }
+  const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
+  gLastTitle = title != nullptr ? title : "";
+  GtkWidget* label = findLabel(gtk_dialog_get_content_area(GTK_DIALOG(dialog)),
+                               gtk_dialog_get_action_area(GTK_DIALOG(dialog)));
+  gLastText = label != nullptr ? gtk_label_get_text(GTK_LABEL(label)) : "";
+  gint response = GTK_RESPONSE_DELETE_EVENT;
+  switch (pending->answer) {
+    case DialogAnswer::Ok:
+      response = GTK_RESPONSE_OK;
+      break;
+    case DialogAnswer::Yes:
+      response = GTK_RESPONSE_YES;
+      break;
+    case DialogAnswer::No:
+      response = GTK_RESPONSE_NO;
+      break;
+    case DialogAnswer::Cancel:
+      break;
+  }
+  gtk_dialog_response(GTK_DIALOG(dialog), response);
+  return true;
+}
+
+}  // namespace
+
+GtkWidget* gadgetWidget(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  return g == nullptr ? nullptr : g->main;
+}
+
+GtkWidget* windowWidget(int window) {
+  const Window* w = findWindow(window);
+  return w == nullptr ? nullptr : w->window;
+}
+
+GtkWidget* menuItemWidget(int menuItem) {
+  for (const auto& [_, menu] : state().menus) {
+    const auto it = menu.items.find(menuItem);
+    if (it != menu.items.end()) return it->second.widget;
+  }
+  for (const auto& [_, bar] : state().toolBars) {
+    const auto it = bar.buttons.find(menuItem);
+    if (it != bar.buttons.end()) return GTK_WIDGET(it->second.item);
+  }
+  return nullptr;
+}
+
+void clickButton(int gadget) {
+  if (GtkWidget* widget = gadgetWidget(gadget); widget != nullptr && GTK_IS_BUTTON(widget)) {
+    gtk_button_clicked(GTK_BUTTON(widget));
+  }
+}
+
+void toggleCheckBox(int gadget) { clickButton(gadget); }
+
+void chooseOption(int gadget) { clickButton(gadget); }
+
+void clickLink(int gadget) {
+  const Gadget* g = findGadget(gadget, GadgetKind::Hyperlink);
+  if (g == nullptr) return;
+  sendButton(g->outer, GDK_BUTTON_PRESS);
+  sendButton(g->outer, GDK_BUTTON_RELEASE);
+}
+
+void hoverLink(int gadget, bool inside) {
+  const Gadget* g = findGadget(gadget, GadgetKind::Hyperlink);
+  if (g == nullptr) return;
+  GdkEvent* event = gdk_event_new(inside ? GDK_ENTER_NOTIFY : GDK_LEAVE_NOTIFY);
+  event->crossing.mode = GDK_CROSSING_NORMAL;
+  event->crossing.detail = GDK_NOTIFY_NONLINEAR;
+  sendEvent(g->outer, event);
+}
+
+void toggleRowCheck(int list, int row) {
+  const Gadget* g = findGadget(list, GadgetKind::ListIcon);
+  if (g == nullptr || g->toggle == nullptr) return;
+  const std::string path = std::to_string(row);
+  g_signal_emit_by_name(g->toggle, "toggled", path.c_str());
+}
+
+void clickRowCheckBox(int list, int row) {
+  Gadget* g = findGadget(list, GadgetKind::ListIcon);
+  GtkTreeIter iter;
+  if (g == nullptr || !rowIter(*g, row, &iter)) return;
+  GtkTreeView* view = GTK_TREE_VIEW(realized(g->main));
+  GtkTreeViewColumn* column = gtk_tree_view_get_column(view, 0);
+  GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+  GdkRectangle cell{};
+  gtk_tree_view_get_cell_area(view, path, column, &cell);
+  gtk_tree_path_free(path);
+  gtk_tree_view_column_cell_set_cell_data(column, GTK_TREE_MODEL(g->store), &iter, FALSE, FALSE);
+  gint start = 0, width = 0;
+  gtk_tree_view_column_cell_get_position(column, g->toggle, &start, &width);
+  for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+    GdkEvent* event = gdk_event_new(type);
+    event->button.window = GDK_WINDOW(g_object_ref(gtk_tree_view_get_bin_window(view)));
+    event->button.send_event = TRUE;
+    event->button.button = 1;
+    event->button.time = GDK_CURRENT_TIME;
+    event->button.x = cell.x + start + width / 2;
+    event->button.y = cell.y + cell.height / 2;
+    gtk_widget_event(GTK_WIDGET(view), event);
+    gdk_event_free(event);
+  }
+}
+
+void selectRows(int list, const std::vector<int>& rows) {
+  const Gadget* g = findGadget(list);
+  if (g == nullptr || !isList(*g)) return;
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(g->main));
+  gtk_tree_selection_unselect_all(selection);
+  for (const int row : rows) {
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    gtk_tree_selection_select_path(selection, path);
+    gtk_tree_path_free(path);
+  }
+}
+
+void activateMenuItem(int menuItem) {
+  GtkWidget* widget = menuItemWidget(menuItem);
+  if (widget == nullptr) return;
+  if (GTK_IS_MENU_ITEM(widget)) {
+    gtk_menu_item_activate(GTK_MENU_ITEM(widget));
+  } else if (GTK_IS_TOOL_BUTTON(widget)) {
+    GtkWidget* button = gtk_bin_get_child(GTK_BIN(widget));
+    if (button != nullptr && GTK_IS_BUTTON(button)) gtk_button_clicked(GTK_BUTTON(button));
+  }
+}
+
+void requestClose(int window) {
+  GtkWidget* widget = windowWidget(window);
+  if (widget == nullptr) return;
+  GdkEvent* event = gdk_event_new(GDK_DELETE);
+  event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(realized(widget))));
+  event->any.send_event = TRUE;
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+void resizeAsUser(int window, int width, int height) {
+  GtkWidget* widget = windowWidget(window);
+  if (widget == nullptr) return;
+  gdk_window_resize(gtk_widget_get_window(realized(widget)), width, height);
+  gdk_flush();
+}
+
+void typeText(int gadget, const std::string& text) {
+  GtkWidget* widget = gadgetWidget(gadget);
+  if (widget != nullptr && GTK_IS_ENTRY(widget)) g_signal_emit_by_name(widget, "insert-at-cursor", text.c_str());
+}
+
+void dropFiles(int gadget, const std::vector<std::string>& paths) {
+  GtkWidget* widget = gadgetWidget(gadget);
+  if (widget == nullptr) return;
+  std::vector<gchar*> uris;
+  for (const std::string& path : paths) uris.push_back(g_filename_to_uri(path.c_str(), nullptr, nullptr));
+  uris.push_back(nullptr);
+  GtkSelectionData data{};
+  data.selection = GDK_SELECTION_PRIMARY;
+  data.display = gdk_display_get_default();
+  data.target = gdk_atom_intern_static_string("text/uri-list");
+  gtk_selection_data_set_uris(&data, uris.data());
+  for (gchar* uri : uris) g_free(uri);
+  GdkDragContext* context = GDK_DRAG_CONTEXT(g_object_new(GDK_TYPE_DRAG_CONTEXT, nullptr));
+  g_signal_emit_by_name(widget, "drag-data-received", context, 0, 0, &data, 0u, static_cast<guint>(GDK_CURRENT_TIME));
+  g_object_unref(context);
+  g_free(data.data);
+}
+
+void pumpEvents() {
+  for (int i = 0; i < 100000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
+}
+
+void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths) {
+  PendingAnswer pending;
+  pending.answer = answer;
+  pending.paths = paths;
+  gPendingAnswers.push_back(std::move(pending));
+  if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
+}
+
+void forgetDialogs() {
+  gPendingAnswers.clear();
+  gLastTitle.clear();
+  gLastText.clear();
+}
+
+std::string lastDialogTitle() { return gLastTitle; }
+
+std::string lastDialogText() { return gLastText; }
+
+}  // namespace zandrel::ui::testing

@@ -1,0 +1,54 @@
+#pragma once
+// Test drivers for the window layer: reach the GTK widgets behind object
+// numbers and act on them the way a user would, through the widgets' own
+// signals, so the layer's handlers run as they do for real input.
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <vector>
+
+namespace zandrel::ui::testing {
+
+// The widget doing the work: the button, entry, tree view, notebook, label...
+GtkWidget* gadgetWidget(int gadget);
+GtkWidget* windowWidget(int window);
+// Menu items, popup items and toolbar buttons.
+GtkWidget* menuItemWidget(int menuItem);
+
+void clickButton(int gadget);
+void toggleCheckBox(int gadget);
+void chooseOption(int gadget);
+void clickLink(int gadget);
+// Hovers the pointer into or out of a link.
+void hoverLink(int gadget, bool inside);
+// The check box cell's own "toggled" signal (keyboard or accessibility path).
+void toggleRowCheck(int list, int row);
+// A mouse click on the row's check box in the drawn list (the list must be shown).
+void clickRowCheckBox(int list, int row);
+// Makes exactly these rows the highlighted ones.
+void selectRows(int list, const std::vector<int>& rows);
+void activateMenuItem(int menuItem);
+// The close box of the window's title bar.
+void requestClose(int window);
+// A resize from outside the program, as a window manager does it.
+void resizeAsUser(int window, int width, int height);
+// Types text into a text field as keyboard input would arrive.
+void typeText(int gadget, const std::string& text);
+// Drops local files on a gadget as a file manager does (text/uri-list).
+void dropFiles(int gadget, const std::vector<std::string>& paths);
+// Handles the toolkit's pending work without taking events off the queue.
+void pumpEvents();
+
+enum class DialogAnswer { Ok, Yes, No, Cancel };
+// Answers the next modal dialog that opens: message and question boxes get
+// the response of that button (Cancel closes the box), file dialogs get the
+// paths set first (Ok or Yes accepts them, No or Cancel cancels).
+void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths = {});
+// Drops the answers still waiting and the record of the last dialog.
+void forgetDialogs();
+// What the last answered dialog showed.
+std::string lastDialogTitle();
+std::string lastDialogText();
+
+}  // namespace zandrel::ui::testing
