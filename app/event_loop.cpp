@@ -6,6 +6,7 @@
 #include "app/ui_objects.h"
 #include "app/web_address.h"
 #include "config/languages.h"
+#include "config/settings.h"
 #include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/search_driver.h"
@@ -256,6 +257,9 @@ std::optional<MainWindowEnd> dispatchMainEvent(const ui::Event& event) {
         case AddFolderPopupItem:
         case AddFolderTool:
           addFolderCommand();
+          break;
+        case SaveSettingsTool:
+          saveSettings();
           break;
         case EnglishItem:
           switchLanguage(gLanguageNameEnglish);

@@ -5,7 +5,9 @@
 #include "app/layout.h"
 #include "app/program_state.h"
 #include "app/ui_objects.h"
+#include "config/default_language.h"
 #include "config/languages.h"
+#include "config/settings.h"
 #include "config/ui_strings.h"
 #include "ui/ui.h"
 
@@ -217,6 +219,7 @@ bool buildMainWindow() {
   if (ui::loadFont(DefaultFont, gFontName, 8)) ui::setDefaultFont(DefaultFont);
   ui::loadFont(BoldFont, gFontName, 8, ui::kFontBold);
   ui::loadFont(LinkFont, "Courier New", 10, ui::kFontUnderline);
+  chooseDefaultLanguage();
 
   ui::WindowStyle style;
   style.sizable = true;
@@ -248,6 +251,7 @@ bool buildMainWindow() {
   ui::setGadgetFont(WebsiteLink, LinkFont);
   setToolTips();
 
+  loadSettings();
   applyLanguage();
   layoutMainWindow();
   ui::showWindow(MainWindow, true);

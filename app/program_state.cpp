@@ -4,11 +4,9 @@ namespace zandrel {
 
 const std::string gWindowTitle = "Zandrel v2.0.2";
 const std::string gVersion = "2.0.2";
-std::string gWebHost = "www.zandrel.net";
+std::string gWebHost = "zandrel.net";
 const std::string gFontName = "Tahoma";
 
-std::string gSettingsPath;
-std::string gProgramFolder;
 std::string gStarEscape;
 std::string gNewlineEscape;
 std::unordered_map<std::string, int64_t> gGroupSeen;

@@ -12,11 +12,6 @@ extern const std::string gVersion;      // "2.0.2"
 extern std::string gWebHost;            // bare host name of the maker's site, port optional
 extern const std::string gFontName;     // face of the default and bold fonts
 
-// "settings.ini" in the program's folder.
-extern std::string gSettingsPath;
-// The program's folder with a trailing "/": home of the settings and language files.
-extern std::string gProgramFolder;
-
 // Escape tokens of "*" and line feeds in the packed results file.
 extern std::string gStarEscape;
 extern std::string gNewlineEscape;

@@ -7,6 +7,8 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "config/language_files.h"
+#include "config/program_folder.h"
 #include "engine/hash_passes.h"
 #include "engine/shared_helpers.h"
 #include "resources/images.h"
@@ -49,6 +51,7 @@ int runMain() {
   }
   const std::string program = programPath();
   gProgramFolder = addTrailingSeparator(program.substr(0, program.rfind('/') + 1));
+  scanLanguageFiles();
   gSettingsPath = gProgramFolder + "settings.ini";
 
   runMainWindow();

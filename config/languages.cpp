@@ -1,5 +1,8 @@
 #include "config/languages.h"
 
+#include "config/ini_document.h"
+#include "config/program_folder.h"
+#include "config/translations.h"
 #include "config/ui_strings.h"
 
 namespace zandrel {
@@ -13,10 +16,49 @@ std::string gLanguage;
 std::string gWebLanguageCode = "en";
 std::vector<std::string> gLanguageFiles;
 
-void loadLanguageTexts() {
-  gWebLanguageCode = "en";
+namespace {
+
+constexpr int kHiddenText = 83;  // "Search" is kept in every table but never shown
+
+bool namesLanguageFile(const std::string& language) {
+  const size_t dot = language.rfind('.');
+  return dot != std::string::npos && dot > 0 && language.compare(dot, std::string::npos, ".lng") == 0 &&
+         language[dot - 1] != '/';
+}
+
+void copyTable(const std::array<const char*, kUiStringCount>& table) {
   for (int index = 0; index < kUiStringCount; ++index) {
-    if (index != 83) gUiText[index] = gUiStrings[index];  // "Search" is never shown
+    if (index != kHiddenText) gUiText[index] = table[index];
+  }
+}
+
+}  // namespace
+
+std::string readLanguageEntry(const std::string& key) {
+  return readIniString(key, gUiStrings[static_cast<size_t>(std::stoi(key))]);
+}
+
+void loadLanguageTexts() {
+  if (gLanguage == gLanguageNameGerman) {
+    gWebLanguageCode = "de";
+    copyTable(gGermanTexts);
+  } else if (gLanguage == gLanguageNameItalian) {
+    gWebLanguageCode = "it";
+    copyTable(gItalianTexts);
+  } else if (gLanguage == gLanguageNameBulgarian) {
+    gWebLanguageCode = "en";
+    copyTable(gBulgarianTexts);
+  } else if (namesLanguageFile(gLanguage)) {
+    // A file that does not open gives every text its English default.
+    openIniFile(gProgramFolder + gLanguage);
+    gWebLanguageCode = "en";
+    for (int index = 0; index < kUiStringCount; ++index) {
+      if (index != kHiddenText) gUiText[index] = readLanguageEntry(std::to_string(index));
+    }
+    closeIniFile();
+  } else {
+    gWebLanguageCode = "en";
+    copyTable(gUiStrings);
   }
 }
 

@@ -19,7 +19,12 @@ extern std::string gWebLanguageCode;
 // Language files in the program's folder, sorted, with their ".lng".
 extern std::vector<std::string> gLanguageFiles;
 
-// Fills gUiText and gWebLanguageCode for gLanguage.
+// Fills gUiText and gWebLanguageCode for gLanguage: a built-in language, a
+// language file in the program's folder (its keys before the first group;
+// a missing key gives the English text), or English.
 void loadLanguageTexts();
+
+// The text of one index in the open language document, English when absent.
+std::string readLanguageEntry(const std::string& key);
 
 }  // namespace zandrel

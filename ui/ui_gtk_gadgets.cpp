@@ -36,6 +36,19 @@ void applyFontToLabel(GtkWidget* label, int font) {
   }
 }
 
+// A text gadget grows to the width its text needs, so a caption longer than
+// its place in another language or font still reads whole; the layer reports
+// the width it was given.
+void requestSize(const Gadget& g) {
+  int width = std::max(1, g.width);
+  if (g.kind == GadgetKind::Text) {
+    GtkRequisition natural;
+    gtk_widget_size_request(g.main, &natural);
+    width = std::max(width, natural.width);
+  }
+  gtk_widget_set_size_request(g.outer, width, std::max(1, g.height));
+}
+
 void applyFont(Gadget& g) {
   const Font* f = findFont(g.font);
   PangoFontDescription* description = f != nullptr ? f->description : nullptr;
@@ -51,6 +64,7 @@ void applyFont(Gadget& g) {
     case GadgetKind::Text:
     case GadgetKind::Hyperlink:
       applyFontToLabel(g.main, g.font);
+      if (g.kind == GadgetKind::Text) requestSize(g);
       break;
     case GadgetKind::Panel:
       for (GtkWidget* tab : g.tabs) applyFontToLabel(gtk_notebook_get_tab_label(GTK_NOTEBOOK(g.main), tab), g.font);
@@ -149,15 +163,15 @@ Gadget* place(int& number, GadgetKind kind, GtkWidget* outer, GtkWidget* main, i
   g->text = text;
   g->font = s.defaultFont;
   s.gadgets[number] = std::move(made);
+  if (g->font != 0) applyFont(*g);
 
   gtk_fixed_put(GTK_FIXED(list.fixed), outer, x, y);
-  gtk_widget_set_size_request(outer, std::max(1, width), std::max(1, height));
+  requestSize(*g);
   gtk_widget_show_all(outer);
   GtkWidget* coloured = backgroundWidget(*g);
   gtk_widget_ensure_style(coloured);
   GtkStyle* style = gtk_widget_get_style(coloured);
   g->defaultBackground = fromGdkColor(usesBase(*g) ? style->base[GTK_STATE_NORMAL] : style->bg[GTK_STATE_NORMAL]);
-  if (g->font != 0) applyFont(*g);
   return g;
 }
 
@@ -541,7 +555,7 @@ void resizeGadget(int number, int x, int y, int width, int height) {
   if (width != kKeep) g->width = width;
   if (height != kKeep) g->height = height;
   gtk_fixed_move(GTK_FIXED(g->fixed), g->outer, g->x, g->y);
-  gtk_widget_set_size_request(g->outer, std::max(1, g->width), std::max(1, g->height));
+  requestSize(*g);
 }
 
 // ---------------------------------------------------------------------------
@@ -576,6 +590,7 @@ void setGadgetText(int number, const std::string& text) {
       break;
   }
   g->text = text;
+  if (g->kind == GadgetKind::Text) requestSize(*g);
 }
 
 std::string gadgetText(int number) {

@@ -50,9 +50,11 @@ TEST_F(MainWindowTest, GadgetsCarryTheirEnglishCaptions) {
 }
 
 TEST_F(MainWindowTest, InitialStatesAndDisabledFields) {
-  for (int box : {SubdirsCheckBox, HiddenCheckBox, SystemCheckBox, Md5CheckBox, Sha1CheckBox, Crc32CheckBox}) {
+  // Without a settings file only MD5 is chosen.
+  for (int box : {SubdirsCheckBox, HiddenCheckBox, SystemCheckBox, Sha1CheckBox, Crc32CheckBox}) {
     EXPECT_EQ(ui::gadgetState(box), 0) << box;
   }
+  EXPECT_EQ(ui::gadgetState(Md5CheckBox), 1);
   EXPECT_EQ(ui::gadgetState(SizeAnyOption), 1);
   EXPECT_EQ(ui::gadgetState(ExtensionAnyOption), 1);
   for (int gadget : {MinSizeField, MaxSizeField, ExtensionsField, HiddenCheckBox, SystemCheckBox}) {

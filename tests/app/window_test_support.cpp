@@ -3,6 +3,7 @@
 #include "app/event_loop.h"
 #include "app/program_state.h"
 #include "config/languages.h"
+#include "config/program_folder.h"
 #include "engine/search_state.h"
 #include "resources/images.h"
 
@@ -23,6 +24,8 @@ void MainWindowTest::SetUp() {
   if (!gDisplayReady) GTEST_SKIP() << "no display";
   TempDirTest::SetUp();
   gLanguage.clear();
+  gProgramFolder = path() + "/";
+  gSettingsPath = gProgramFolder + "settings.ini";
   lastFolderPath.clear();
   gMinSize = gMaxSize = 0;
   ASSERT_TRUE(buildMainWindow());

@@ -1,0 +1,365 @@
+#include "config/ini_document.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace zandrel {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr char kLineEnd = '\n';
+
+// Closes the document when its thread ends, writing it when it was changed.
+struct ThreadDocument {
+  IniDocument document;
+  ~ThreadDocument();
+};
+
+thread_local ThreadDocument tCurrent;
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view skipBlanks(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size() && isBlank(text[pos])) ++pos;
+  return text.substr(pos);
+}
+
+std::string_view trimTrailingBlanks(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && isBlank(text[end - 1])) --end;
+  return text.substr(0, end);
+}
+
+// Only A to Z fold: a bitwise fold would also match "[" with "{" and "@" with "`".
+char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::string decodeLatin1(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 8);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == 0) {
+      text += kReplacement;
+    } else if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (byte >> 6));
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
+}
+
+// Length of the valid UTF-8 sequence at the start of bytes, or 0. Overlong
+// forms, surrogates and code points beyond U+10FFFF are not valid.
+size_t validSequenceLength(std::string_view bytes) {
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  size_t length = 0;
+  char32_t code = 0;
+  char32_t smallest = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, code = lead & 0x1F, smallest = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, code = lead & 0x0F, smallest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, code = lead & 0x07, smallest = 0x10000;
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(bytes[i]);
+    if ((next & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (next & 0x3F);
+  }
+  if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+// Every byte that does not start a valid sequence becomes one U+FFFD and
+// decoding goes on with the next byte.
+std::string decodeUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    const auto byte = static_cast<unsigned char>(bytes[pos]);
+    if (byte != 0 && byte < 0x80) {
+      text += bytes[pos++];
+      continue;
+    }
+    const size_t length = byte == 0 ? 0 : validSequenceLength(bytes.substr(pos));
+    if (length == 0) {
+      text += kReplacement;
+      ++pos;
+    } else {
+      text.append(bytes.substr(pos, length));
+      pos += length;
+    }
+  }
+  return text;
+}
+
+void parseLine(std::string_view line, std::vector<IniNode>& nodes) {
+  line = skipBlanks(line);
+  if (line.empty()) return;
+  IniNode node;
+  if (line.front() == ';') {
+    node.kind = IniNode::Kind::Comment;
+    line.remove_prefix(1);
+    if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    node.text = line;
+  } else if (line.front() == '[') {
+    node.kind = IniNode::Kind::Group;
+    line.remove_prefix(1);
+    node.text = line.substr(0, line.find(']'));
+  } else {
+    // A line without "=" is a key with an empty value, so it answers with ""
+    // rather than the default, as it does in the other builds.
+    node.kind = IniNode::Kind::Key;
+    const size_t equals = line.find('=');
+    node.key = trimTrailingBlanks(line.substr(0, equals));
+    if (equals != std::string_view::npos) node.text = skipBlanks(line.substr(equals + 1));
+  }
+  nodes.push_back(std::move(node));
+}
+
+std::vector<IniNode> parseText(std::string_view text) {
+  std::vector<IniNode> nodes;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    parseLine(text.substr(pos, end - pos), nodes);
+    pos = text.find_first_not_of("\r\n", end);
+    if (pos == std::string_view::npos) break;
+  }
+  return nodes;
+}
+
+// Up to kIniMaxFileBytes of a regular file. A named pipe or a device is
+// refused before a read could block or never end.
+std::optional<std::string> readFileStart(const std::string& path) {
+  const UniqueFd fd = openForReading(path);
+  struct stat status;
+  if (!fd.valid() || fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  std::string bytes;
+  bytes.reserve(std::min(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), kIniMaxFileBytes));
+  char buffer[65536];
+  while (bytes.size() < kIniMaxFileBytes) {
+    const ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, kIniMaxFileBytes - bytes.size()));
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  return bytes;
+}
+
+// The nodes of the current section: behind the group line (or from the first
+// node at the top level) up to the next group line.
+std::pair<size_t, size_t> currentSection(const IniDocument& document) {
+  const size_t begin = document.currentGroup ? *document.currentGroup + 1 : 0;
+  size_t end = begin;
+  while (end < document.nodes.size() && document.nodes[end].kind != IniNode::Kind::Group) ++end;
+  return {begin, end};
+}
+
+IniNode* findKey(IniDocument& document, const std::string& key) {
+  const auto [begin, end] = currentSection(document);
+  for (size_t i = begin; i < end; ++i) {
+    IniNode& node = document.nodes[i];
+    if (node.kind == IniNode::Kind::Key && sameName(node.key, key)) return &node;
+  }
+  return nullptr;
+}
+
+std::string renderDocument(const IniDocument& document) {
+  std::string text;
+  if (document.isUtf8) {
+    text += kByteOrderMark;
+    text += kLineEnd;
+  }
+  for (const IniNode& node : document.nodes) {
+    switch (node.kind) {
+      case IniNode::Kind::Group:
+        text += "[" + node.text + "]";
+        break;
+      case IniNode::Kind::Comment:
+        text += "; " + node.text;
+        break;
+      case IniNode::Kind::Key:
+        text += node.key + " = " + node.text;
+        break;
+    }
+    text += kLineEnd;
+  }
+  return text;
+}
+
+// The file that is replaced: the one a symbolic link points to, so the link
+// survives; the path itself otherwise, a dangling link included.
+std::string writeTarget(const std::string& path) {
+  struct stat status;
+  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+// A new file beside the target, named so that the language file scan never
+// takes it for a language file.
+UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
+  static std::atomic<unsigned> counter{0};
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = folder + "." + name + "." + std::to_string(getpid()) + "." + std::to_string(counter++) + ".tmp";
+    UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.valid() || errno != EEXIST) return fd;
+  }
+  return UniqueFd();
+}
+
+bool writeAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t done = ::write(fd, text.data(), text.size());
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    text.remove_prefix(static_cast<size_t>(done));
+  }
+  return true;
+}
+
+// A target that exists must be a file; a folder or a device is never replaced.
+bool isReplaceable(const std::string& target) {
+  struct stat status;
+  return stat(target.c_str(), &status) != 0 ? errno == ENOENT : S_ISREG(status.st_mode);
+}
+
+void replaceFile(IniDocument& document, std::string_view text) {
+  const std::string target = writeTarget(document.path);
+  if (!document.file.valid()) {
+    if (!isReplaceable(target)) return;
+    document.file = createTempBeside(target, document.tempPath);
+    if (!document.file.valid()) return;
+  }
+  struct stat old;
+  if (stat(target.c_str(), &old) == 0) fchmod(document.file.get(), old.st_mode & 07777);
+  bool written = writeAll(document.file.get(), text) && fsync(document.file.get()) == 0;
+  written = ::close(document.file.release()) == 0 && written;
+  if (!written || std::rename(document.tempPath.c_str(), target.c_str()) != 0) unlink(document.tempPath.c_str());
+}
+
+void closeDocument(IniDocument& document) {
+  // A created document replaces the old file even when nothing was written.
+  if (document.isOpen && (document.changed || document.file.valid())) {
+    replaceFile(document, document.changed ? renderDocument(document) : std::string());
+  }
+  document = IniDocument();
+}
+
+ThreadDocument::~ThreadDocument() { closeDocument(document); }
+
+}  // namespace
+
+bool openIniFile(const std::string& path) {
+  IniDocument& document = tCurrent.document;
+  closeDocument(document);
+  const std::optional<std::string> bytes = readFileStart(path);
+  if (!bytes) return false;
+
+  const std::string_view content = *bytes;
+  const bool marked = content.starts_with(kByteOrderMark);
+  const std::string text = marked ? decodeUtf8(content.substr(kByteOrderMark.size())) : decodeLatin1(content);
+  document.path = path;
+  document.isOpen = true;
+  document.isUtf8 = !content.empty();
+  document.nodes = parseText(text);
+  return true;
+}
+
+bool createIniFile(const std::string& path) {
+  IniDocument& document = tCurrent.document;
+  closeDocument(document);
+  const std::string target = writeTarget(path);
+  if (!isReplaceable(target)) return false;
+  document.file = createTempBeside(target, document.tempPath);
+  if (!document.file.valid()) return false;
+  document.path = path;
+  document.isOpen = true;
+  document.isUtf8 = true;
+  return true;
+}
+
+bool selectIniGroup(const std::string& group) {
+  IniDocument& document = tCurrent.document;
+  document.pendingGroup.reset();
+  if (group.empty()) {
+    document.currentGroup.reset();
+    return true;
+  }
+  for (size_t i = 0; i < document.nodes.size(); ++i) {
+    const IniNode& node = document.nodes[i];
+    if (node.kind == IniNode::Kind::Group && sameName(node.text, group)) {
+      document.currentGroup = i;
+      return true;
+    }
+  }
+  if (document.isOpen) document.pendingGroup = group;
+  return false;
+}
+
+std::string readIniString(const std::string& key, const std::string& fallback) {
+  IniDocument& document = tCurrent.document;
+  if (document.pendingGroup) return fallback;
+  const IniNode* node = findKey(document, key);
+  if (node == nullptr) return fallback;
+  return std::string(trimTrailingBlanks(skipBlanks(node->text)));
+}
+
+void writeIniString(const std::string& key, const std::string& value) {
+  IniDocument& document = tCurrent.document;
+  if (!document.isOpen) return;
+  if (document.pendingGroup) {
+    document.nodes.push_back({IniNode::Kind::Group, "", std::move(*document.pendingGroup)});
+    document.currentGroup = document.nodes.size() - 1;
+    document.pendingGroup.reset();
+  }
+  if (IniNode* node = findKey(document, key)) {
+    node->key = key;
+    node->text = value;
+  } else {
+    // Key lines are only ever inserted behind the current group line, so the
+    // index of that line stays valid.
+    const size_t end = currentSection(document).second;
+    document.nodes.insert(document.nodes.begin() + static_cast<std::ptrdiff_t>(end), {IniNode::Kind::Key, key, value});
+  }
+  document.changed = true;
+}
+
+void closeIniFile() { closeDocument(tCurrent.document); }
+
+}  // namespace zandrel

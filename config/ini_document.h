@@ -1,0 +1,83 @@
+#pragma once
+// The key/value text files of the program: "settings.ini" and the language
+// files. A document is read whole into a list of lines, looked up by group and
+// key, and written whole when it is closed.
+//
+// Reading: a file that starts with the UTF-8 byte-order mark is UTF-8 (a byte
+// that does not belong to a valid sequence becomes U+FFFD); any other file is
+// ISO-8859-1. NUL bytes become U+FFFD as well, so no text handed on to C
+// string interfaces is cut short. Only the first kIniMaxFileBytes of a file are
+// read; anything behind them is treated as absent. Named pipes, devices and
+// folders do not open.
+//
+// Writing: the new text goes into a temporary file beside the target, which is
+// then renamed into place, so the old file stays whole until the new one is
+// complete. A document from createIniFile therefore replaces the old file at
+// closeIniFile, not at once. Through a symbolic link, the file it points to is
+// replaced and the link kept.
+//
+// Each thread has one current document of its own; a thread that ends with a
+// document open closes it as closeIniFile would.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/unique_fd.h"
+
+namespace zandrel {
+
+inline constexpr std::size_t kIniMaxFileBytes = 16 * 1024 * 1024;
+
+// One line of a document.
+struct IniNode {
+  enum class Kind { Group, Comment, Key };
+  Kind kind = Kind::Key;
+  std::string key;   // key lines only, as the file spells it, trailing blanks and tabs removed
+  std::string text;  // the group's name, the comment's text, or the key's value
+};
+
+struct IniDocument {
+  std::string path;
+  bool isOpen = false;
+  // The temporary file that will replace `path`: opened by createIniFile, so a
+  // place that cannot be written is reported at once; for an opened file it
+  // is made only when a changed document is closed.
+  UniqueFd file;
+  std::string tempPath;
+  std::vector<IniNode> nodes;
+  std::optional<std::size_t> currentGroup;  // index into nodes; none for the top level
+  std::optional<std::string> pendingGroup;  // selected, not in the document until written to
+  bool changed = false;
+  bool isUtf8 = false;
+};
+
+// Closes the thread's previous document first. False when the file is missing
+// or cannot be read; reads then give their defaults.
+bool openIniFile(const std::string& path);
+
+// Closes the thread's previous document first and starts an empty one. False
+// when the file cannot be created (its folder is missing or not writable, or
+// the name is taken by something that is not a file).
+bool createIniFile(const std::string& path);
+
+// True when the group exists or the name is empty (the top level). Any other
+// name is remembered and added by the next writeIniString.
+bool selectIniGroup(const std::string& group);
+
+// The value of the key in the current group with blanks and tabs around it
+// removed; the default when the key is not there or a group is pending.
+std::string readIniString(const std::string& key, const std::string& fallback);
+
+// Sets the key in the current group, or adds it at the end of the group. The
+// value is stored as given; a line break in it makes a line of its own in the
+// file.
+void writeIniString(const std::string& key, const std::string& value);
+
+// Writes the file when anything was written (a created document is always put
+// in place, empty when nothing was written) and empties the document. A write
+// error is not reported; the old file is then left as it was.
+void closeIniFile();
+
+}  // namespace zandrel

@@ -1,0 +1,374 @@
+#include "config/ini_document.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+namespace zandrel {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kDefault = "<default>";
+const std::string kMark = "\xEF\xBB\xBF";
+
+std::string replacements(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "\xEF\xBF\xBD";
+  return text;
+}
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class IniDocumentTest : public testing::TempDirTest {
+ protected:
+  // A document left open would be written by the next test's first open.
+  void TearDown() override {
+    closeIniFile();
+    TempDirTest::TearDown();
+  }
+
+  std::set<std::string> entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path())) names.insert(entry.path().filename());
+    return names;
+  }
+};
+
+struct Read {
+  std::string group;
+  std::string key;
+  std::optional<std::string> value;  // none: the default comes back
+};
+
+TEST_F(IniDocumentTest, ReadsFilesAsWrittenByHand) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<Read> reads;
+  } cases[] = {
+      {"no byte-order mark: ISO-8859-1", "k=caf\xC3\xA9", {{"", "k", "caf\xC3\x83\xC2\xA9"}}},
+      {"byte-order mark: UTF-8", kMark + "k=caf\xC3\xA9", {{"", "k", "caf\xC3\xA9"}}},
+      {"fewer than three bytes are ISO-8859-1", "\xEF\xBB", {{"", "\xC3\xAF\xC2\xBB", ""}}},
+      {"CR, LF and CR LF end lines alike",
+       "a=1\rb=2\nc=3\r\nd=4\n\r\n\r\re=5",
+       {{"", "a", "1"}, {"", "b", "2"}, {"", "c", "3"}, {"", "d", "4"}, {"", "e", "5"}}},
+      {"empty lines and lines of blanks are no keys",
+       "\n\n \t \n[g]\r\r\n\t\nk=v\n  \n",
+       {{"g", "k", "v"}, {"", "", std::nullopt}, {"g", "", std::nullopt}}},
+      {"indented capitals, blanks before the equals sign",
+       "[GROUP]\n   KEY \t =value",
+       {{"group", "key", "value"}, {"Group", "kEY", "value"}}},
+      {"only A to Z fold",
+       kMark + "[\xC3\x84X]\na{=1\n",
+       {{"\xC3\x84x", "a{", "1"}, {"\xC3\xA4x", "a{", std::nullopt}, {"\xC3\x84X", "a[", std::nullopt}}},
+      {"only the first equals sign divides", "k = a=b = c\nempty =\n", {{"", "k", "a=b = c"}, {"", "empty", ""}}},
+      {"first of two keys; other groups are not searched",
+       "top=t\n[g]\nk=first\nk=second\n[h]\nonly=h\n",
+       {{"g", "k", "first"}, {"g", "only", std::nullopt}, {"h", "only", "h"}, {"", "k", std::nullopt},
+        {"g", "top", std::nullopt}}},
+      {"only the first of two equal groups counts",
+       "[g]\na=1\n[G]\na=2\nb=2\n",
+       {{"g", "a", "1"}, {"g", "b", std::nullopt}}},
+      {"group names keep their blanks; a missing bracket ends at the line end",
+       "[ g ]\nk=spaced\n[open\nk=open\n",
+       {{" g ", "k", "spaced"}, {"g", "k", std::nullopt}, {"open", "k", "open"}}},
+      {"text behind the bracket is ignored", "[g] x = y\nk=v\n", {{"g", "k", "v"}, {"g", "x", std::nullopt}}},
+      {"comments never answer and do not end a group",
+       ";k=v\n; k = w\n;plain\n[g]\n; note\nk=in g\n",
+       {{"", "k", std::nullopt}, {"", ";k", std::nullopt}, {"", "plain", std::nullopt}, {"g", "k", "in g"}}},
+      {"blanks and tabs around a value are removed", "k = \t v  w \t \n", {{"", "k", "v  w"}}},
+      {"a line without an equals sign is a key without value",
+       "just words  \t\n=no key\n]\n",
+       {{"", "just words", ""}, {"", "", "no key"}, {"", "]", ""}}},
+      {"an empty group name cannot be selected", "[]\nk=v\n", {{"", "k", std::nullopt}}},
+      {"NUL bytes become U+FFFD",
+       "k=a\0b\n\0=z\n"s,
+       {{"", "k", "a" + replacements(1) + "b"}, {"", replacements(1), "z"}}},
+      {"NUL bytes in UTF-8 too", kMark + "k=a\0b"s, {{"", "k", "a" + replacements(1) + "b"}}},
+      {"UTF-8 cut short at the end", kMark + "k=caf\xC3", {{"", "k", "caf" + replacements(1)}}},
+      {"each byte of a bad UTF-8 sequence becomes U+FFFD",
+       kMark + "k=\xFF\xC0\xAF\xED\xA0\x80x\nnext=\xE2\x82\nok=\xF0\x9F\x98\x80\xF4\x90\x80\x80",
+       {{"", "k", replacements(6) + "x"}, {"", "next", replacements(2)},
+        {"", "ok", "\xF0\x9F\x98\x80" + replacements(4)}}},
+  };
+  for (const auto& c : cases) {
+    const std::string file = writeFile("case.ini", c.bytes);
+    ASSERT_TRUE(openIniFile(file)) << c.what;
+    for (const Read& read : c.reads) {
+      selectIniGroup(read.group);
+      EXPECT_EQ(readIniString(read.key, kDefault), read.value.value_or(kDefault))
+          << c.what << ": [" << read.group << "] " << read.key;
+    }
+    closeIniFile();
+    EXPECT_EQ(bytesOf(file), c.bytes) << c.what << ": reading must not write";
+  }
+}
+
+TEST_F(IniDocumentTest, WritesACreatedDocumentInOrder) {
+  const std::string file = path("settings.ini");
+  ASSERT_TRUE(createIniFile(file));
+  writeIniString("lang", "English");
+  EXPECT_FALSE(selectIniGroup("algorithm"));
+  EXPECT_EQ(readIniString("md5", kDefault), kDefault);
+  writeIniString("md5", "1");
+  writeIniString("sha1", "0");
+  EXPECT_FALSE(selectIniGroup("ghost"));
+  EXPECT_FALSE(selectIniGroup("attributes"));
+  writeIniString("subdirs", "1");
+  // A group written before is found again; its new key goes to its end, not the file's.
+  EXPECT_TRUE(selectIniGroup("ALGORITHM"));
+  writeIniString("crc32", "0");
+  writeIniString("MD5", "0");
+  EXPECT_TRUE(selectIniGroup(""));
+  writeIniString("top", "t");
+  EXPECT_EQ(readIniString("lang", kDefault), "English");
+  closeIniFile();
+
+  EXPECT_EQ(bytesOf(file), kMark +
+                               "\n"
+                               "lang = English\n"
+                               "top = t\n"
+                               "[algorithm]\n"
+                               "MD5 = 0\n"
+                               "sha1 = 0\n"
+                               "crc32 = 0\n"
+                               "[attributes]\n"
+                               "subdirs = 1\n");
+  EXPECT_EQ(entries(), std::set<std::string>{"settings.ini"});
+}
+
+TEST_F(IniDocumentTest, StoresValuesUnchanged) {
+  const std::string file = path("values.ini");
+  ASSERT_TRUE(createIniFile(file));
+  writeIniString("padded", "  /tmp/x\t ");
+  writeIniString("broken", "one\ntwo = 2");
+  writeIniString("empty", "");
+  EXPECT_EQ(readIniString("padded", kDefault), "/tmp/x");
+  closeIniFile();
+  EXPECT_EQ(bytesOf(file), kMark + "\npadded =   /tmp/x\t \nbroken = one\ntwo = 2\nempty = \n");
+
+  ASSERT_TRUE(openIniFile(file));
+  EXPECT_EQ(readIniString("padded", kDefault), "/tmp/x");
+  EXPECT_EQ(readIniString("broken", kDefault), "one");
+  EXPECT_EQ(readIniString("two", kDefault), "2");
+  EXPECT_EQ(readIniString("empty", kDefault), "");
+}
+
+TEST_F(IniDocumentTest, RewriteChangesOneValueAndKeepsTheRest) {
+  const std::string file = writeFile("old.ini", ";about\n[a]\nKEY = 1\nother=x \n; c2\n[b]\ny = caf\xE9\n");
+  ASSERT_TRUE(openIniFile(file));
+  ASSERT_TRUE(selectIniGroup("A"));
+  writeIniString("Key", "9");
+  selectIniGroup("");
+  writeIniString("top", "t");
+  EXPECT_FALSE(selectIniGroup("new"));
+  writeIniString("z", "3");
+  selectIniGroup("ghost");
+  closeIniFile();
+
+  EXPECT_EQ(bytesOf(file), kMark +
+                               "\n"
+                               "; about\n"
+                               "top = t\n"
+                               "[a]\n"
+                               "Key = 9\n"
+                               "other = x \n"
+                               "; c2\n"
+                               "[b]\n"
+                               "y = caf\xC3\xA9\n"
+                               "[new]\n"
+                               "z = 3\n");
+}
+
+TEST_F(IniDocumentTest, PlacesNewTopLevelKeys) {
+  const struct {
+    const char* what;
+    std::string before;
+    std::string after;
+  } cases[] = {
+      {"in front of a leading group line", "[g]\nk=v\n", kMark + "\nt = 1\n[g]\nk = v\n"},
+      {"behind the last top-level line", "a=1\n;c\n[g]\n", kMark + "\na = 1\n; c\nt = 1\n[g]\n"},
+      {"without mark into an empty file", "", "t = 1\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string file = writeFile("top.ini", c.before);
+    ASSERT_TRUE(openIniFile(file)) << c.what;
+    writeIniString("t", "1");
+    closeIniFile();
+    EXPECT_EQ(bytesOf(file), c.after) << c.what;
+  }
+}
+
+TEST_F(IniDocumentTest, CreatedDocumentReplacesTheOldFileOnlyWhenClosed) {
+  const std::string file = writeFile("settings.ini", "lang = old\n");
+  ASSERT_TRUE(createIniFile(file));
+  writeIniString("lang", "new");
+  EXPECT_EQ(bytesOf(file), "lang = old\n");
+  closeIniFile();
+  EXPECT_EQ(bytesOf(file), kMark + "\nlang = new\n");
+
+  // Nothing written leaves an empty file, whether one was there or not.
+  const std::string fresh = path("fresh.ini");
+  for (const std::string& target : {file, fresh}) {
+    ASSERT_TRUE(createIniFile(target));
+    selectIniGroup("unused");
+    closeIniFile();
+    EXPECT_TRUE(std::filesystem::is_regular_file(target)) << target;
+    EXPECT_EQ(bytesOf(target), "") << target;
+  }
+  EXPECT_EQ(entries(), (std::set<std::string>{"fresh.ini", "settings.ini"}));
+}
+
+TEST_F(IniDocumentTest, CreateFailsWhereNoFileCanBeMade) {
+  writeFile("plain", "x");
+  writeFile("folder/inside", "kept");
+  const struct {
+    const char* what;
+    std::string target;
+  } cases[] = {
+      {"folder missing", path("missing/settings.ini")},
+      {"target is a folder", path("folder")},
+      {"parent is a file", path("plain/settings.ini")},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(createIniFile(c.target)) << c.what;
+    writeIniString("k", "v");
+    EXPECT_EQ(readIniString("k", kDefault), kDefault) << c.what;
+    closeIniFile();
+  }
+  EXPECT_EQ(entries(), (std::set<std::string>{"folder", "plain"}));
+  EXPECT_EQ(bytesOf(path("plain")), "x");
+  EXPECT_EQ(bytesOf(path("folder/inside")), "kept");
+}
+
+TEST_F(IniDocumentTest, OldFileStaysWhenTheReplacementIsLost) {
+  const std::string file = writeFile("settings.ini", "lang = old\n");
+  ASSERT_TRUE(createIniFile(file));
+  writeIniString("lang", "new");
+  // Take away the half-made replacement, as a cleaner or a full disk might.
+  for (const std::string& name : entries()) {
+    if (name != "settings.ini") std::filesystem::remove(path(name));
+  }
+  closeIniFile();
+  EXPECT_EQ(bytesOf(file), "lang = old\n");
+  EXPECT_EQ(entries(), std::set<std::string>{"settings.ini"});
+}
+
+TEST_F(IniDocumentTest, OpenFailsOnWhatIsNoReadableFile) {
+  symlink(path("nowhere").c_str(), path("dangling").c_str());
+  makeFolder("folder");
+  ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
+  for (const char* name : {"missing", "dangling", "folder", "pipe", "/dev/zero"}) {
+    const std::string target = name[0] == '/' ? name : path(name);
+    EXPECT_FALSE(openIniFile(target)) << name;
+    EXPECT_FALSE(selectIniGroup("g")) << name;
+    EXPECT_TRUE(selectIniGroup("")) << name;
+    writeIniString("k", "v");
+    EXPECT_EQ(readIniString("k", kDefault), kDefault) << name;
+    closeIniFile();
+  }
+  EXPECT_EQ(entries(), (std::set<std::string>{"dangling", "folder", "pipe"}));
+  EXPECT_TRUE(std::filesystem::is_empty(path("folder")));
+}
+
+TEST_F(IniDocumentTest, ReadsOnlyTheStartOfAHugeFile) {
+  const std::string head = "[g]\nfirst = 1\n";
+  const std::string tail = "cut = abcdef\nlate = 2\n";
+  // The cap falls behind "cut = abc".
+  const std::string file =
+      writeFile("huge.ini", head + std::string(kIniMaxFileBytes - head.size() - 9, '\n') + tail);
+  ASSERT_TRUE(openIniFile(file));
+  ASSERT_TRUE(selectIniGroup("g"));
+  EXPECT_EQ(readIniString("first", kDefault), "1");
+  EXPECT_EQ(readIniString("cut", kDefault), "abc");
+  EXPECT_EQ(readIniString("late", kDefault), kDefault);
+}
+
+TEST_F(IniDocumentTest, SurvivesBinaryFiles) {
+  std::string noise(256 * 1024, '\0');
+  uint32_t state = 12345;
+  for (char& byte : noise) {
+    state = state * 1103515245 + 12345;
+    byte = static_cast<char>(state >> 24);
+  }
+  for (const std::string& bytes : {noise, kMark + noise}) {
+    const std::string file = writeFile("binary.ini", bytes);
+    ASSERT_TRUE(openIniFile(file));
+    selectIniGroup("");
+    writeIniString("k", "v");
+    closeIniFile();
+    ASSERT_TRUE(openIniFile(file));
+    EXPECT_EQ(readIniString("k", kDefault), "v");
+    closeIniFile();
+  }
+}
+
+TEST_F(IniDocumentTest, ReadsGiveDefaultsWithoutADocument) {
+  const std::string file = writeFile("a.ini", "k=a\n");
+  EXPECT_EQ(readIniString("k", kDefault), kDefault);
+  ASSERT_TRUE(openIniFile(file));
+  EXPECT_EQ(readIniString("k", kDefault), "a");
+  closeIniFile();
+  EXPECT_EQ(readIniString("k", kDefault), kDefault);
+}
+
+TEST_F(IniDocumentTest, OpeningAnotherDocumentWritesTheOpenOne) {
+  const std::string first = path("first.ini");
+  const std::string second = writeFile("second.ini", "k=second\n");
+  ASSERT_TRUE(createIniFile(first));
+  writeIniString("k", "first");
+  ASSERT_TRUE(openIniFile(second));
+  EXPECT_EQ(bytesOf(first), kMark + "\nk = first\n");
+  EXPECT_EQ(readIniString("k", kDefault), "second");
+}
+
+TEST_F(IniDocumentTest, EachThreadHasItsOwnDocument) {
+  const std::string mine = writeFile("mine.ini", "k=mine\n");
+  const std::string theirs = writeFile("theirs.ini", "k=theirs\n");
+  const std::string left = path("left.ini");
+  ASSERT_TRUE(openIniFile(mine));
+
+  std::string before, during;
+  std::thread([&] {
+    before = readIniString("k", kDefault);
+    if (openIniFile(theirs)) during = readIniString("k", kDefault);
+    closeIniFile();
+    // Left open on purpose: the thread's end closes and writes it.
+    if (createIniFile(left)) writeIniString("k", "left");
+  }).join();
+
+  EXPECT_EQ(before, kDefault);
+  EXPECT_EQ(during, "theirs");
+  EXPECT_EQ(readIniString("k", kDefault), "mine");
+  EXPECT_EQ(bytesOf(left), kMark + "\nk = left\n");
+}
+
+TEST_F(IniDocumentTest, WritesThroughASymbolicLink) {
+  const std::string real = writeFile("real/settings.ini", "k = old\n");
+  const std::string link = path("settings.ini");
+  ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+  ASSERT_TRUE(createIniFile(link));
+  writeIniString("k", "new");
+  closeIniFile();
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(bytesOf(real), kMark + "\nk = new\n");
+}
+
+}  // namespace
+}  // namespace zandrel
