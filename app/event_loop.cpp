@@ -27,12 +27,6 @@ void switchLanguage(const std::string& language) {
 
 bool checked(int gadget) { return ui::gadgetState(gadget) == 1; }
 
-std::string trimBlanks(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 void setRowsChecked(bool (*checkedAfter)(int row, bool checkedBefore)) {
   const int count = ui::rowCount(ResultsList);
   for (int row = 0; row < count; ++row) {

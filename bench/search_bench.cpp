@@ -178,18 +178,6 @@ int64_t groupCount() {
   return groups;
 }
 
-const char* passName(HashKind kind) {
-  switch (kind) {
-    case HashKind::Crc32:
-      return "CRC32";
-    case HashKind::Md5:
-      return "MD5";
-    case HashKind::Sha1:
-      break;
-  }
-  return "SHA1";
-}
-
 // bytes < 0: a step that reads no content.
 void printRow(const std::string& run, const char* pass, int64_t files, int64_t bytes, double seconds,
               int64_t groups) {
@@ -207,7 +195,7 @@ void printRow(const std::string& run, const char* pass, int64_t files, int64_t b
 // One search as the driver runs it, with the given passes in order.
 void runSearch(const std::string& root, const std::vector<HashKind>& passes) {
   std::string run;
-  for (const HashKind kind : passes) run += (run.empty() ? "" : "+") + std::string(passName(kind));
+  for (const HashKind kind : passes) run += (run.empty() ? "" : "+") + std::string(hashKindName(kind));
 
   resetSearchState();
   gSearchSubdirs = 1;
@@ -228,7 +216,7 @@ void runSearch(const std::string& root, const std::vector<HashKind>& passes) {
     for (const FileEntry& entry : gFileEntries) bytes += entry.fileSize;
     const auto passStart = std::chrono::steady_clock::now();
     runHashPass(kind);
-    printRow(run, passName(kind), files, bytes, secondsSince(passStart), groupCount());
+    printRow(run, hashKindName(kind), files, bytes, secondsSince(passStart), groupCount());
   }
   clearSearchLists();
 }

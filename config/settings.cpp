@@ -7,16 +7,11 @@
 #include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/search_state.h"
+#include "engine/shared_helpers.h"
 #include "ui/ui.h"
 
 namespace zandrel {
 namespace {
-
-std::string trimBlanks(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 std::string stateText(int gadget) { return ui::gadgetState(gadget) != 0 ? "1" : "0"; }
 

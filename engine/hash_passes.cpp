@@ -23,18 +23,6 @@ constexpr size_t kCrc32BlockSize = 524288;
 constexpr size_t kMd5BlockSize = 1048576;
 constexpr size_t kSha1BlockSize = 524288;
 
-std::string FileEntry::*hashMember(HashKind kind) {
-  switch (kind) {
-    case HashKind::Crc32:
-      return &FileEntry::crc32Hex;
-    case HashKind::Md5:
-      return &FileEntry::md5Hex;
-    case HashKind::Sha1:
-      break;
-  }
-  return &FileEntry::sha1Hex;
-}
-
 std::string lowerHex(const unsigned char* bytes, unsigned length) {
   static const char kDigits[] = "0123456789abcdef";
   std::string text;
@@ -96,6 +84,30 @@ std::optional<std::string> digestText(const std::string& path, const EVP_MD* alg
 
 }  // namespace
 
+const char* hashKindName(HashKind kind) {
+  switch (kind) {
+    case HashKind::Crc32:
+      return "CRC32";
+    case HashKind::Md5:
+      return "MD5";
+    case HashKind::Sha1:
+      break;
+  }
+  return "SHA1";
+}
+
+std::string FileEntry::*hashField(HashKind kind) {
+  switch (kind) {
+    case HashKind::Crc32:
+      return &FileEntry::crc32Hex;
+    case HashKind::Md5:
+      return &FileEntry::md5Hex;
+    case HashKind::Sha1:
+      break;
+  }
+  return &FileEntry::sha1Hex;
+}
+
 void waitWhilePaused() {
   while (gPauseFlag.load() == 1 && !stopRequested()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -128,7 +140,7 @@ std::string fingerprintBytes(std::string_view bytes, HashKind kind) {
 }
 
 void runHashPass(HashKind kind) {
-  const auto field = hashMember(kind);
+  const auto field = hashField(kind);
   std::vector<FileEntry> readable;
   readable.reserve(gFileEntries.size());
   for (FileEntry& entry : gFileEntries) {

@@ -7,9 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "engine/search_state.h"
+
 namespace zandrel {
 
 enum class HashKind { Crc32, Md5, Sha1 };
+
+// "CRC32", "MD5" or "SHA1".
+const char* hashKindName(HashKind kind);
+// The FileEntry field a pass writes.
+std::string FileEntry::*hashField(HashKind kind);
 
 // Holds while gPauseFlag is 1, in 10 ms steps; a stop request ends the wait.
 void waitWhilePaused();

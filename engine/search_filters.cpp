@@ -55,10 +55,9 @@ void filterIncludeExtensions(const std::string& extensionsText) { filterExtensio
 void filterExcludeExtensions(const std::string& extensionsText) { filterExtensions(extensionsText, false); }
 
 std::optional<std::vector<std::string>> parseExtensionList(const std::string& extensionsText) {
-  const size_t first = extensionsText.find_first_not_of(' ');
-  if (first == std::string::npos) return std::nullopt;
-  const size_t last = extensionsText.find_last_not_of(' ');
-  const std::string text = extensionsText.substr(first, last - first + 1) + " ***";
+  const std::string trimmed = trimBlanks(extensionsText);
+  if (trimmed.empty()) return std::nullopt;
+  const std::string text = trimmed + " ***";
 
   std::vector<std::string> entries;
   size_t pos = 0;

@@ -64,6 +64,12 @@ std::string getFullPath(const std::string& path) {
   return result;
 }
 
+std::string trimBlanks(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 int64_t readPathSize(const std::string& path) {
   struct stat status;
   if (stat(path.c_str(), &status) != 0) return kMissingPathSize;

@@ -21,6 +21,9 @@ std::string addTrailingSeparator(const std::string& path);
 // disk. When the current folder cannot be read, the path comes back unchanged.
 std::string getFullPath(const std::string& path);
 
+// The text without the blanks (spaces only) at its start and end.
+std::string trimBlanks(const std::string& text);
+
 // Size of a path as the filters and the size pass see it: the byte count of a
 // file (links followed), -1 when nothing is there, -2 for a folder.
 inline constexpr int64_t kMissingPathSize = -1;

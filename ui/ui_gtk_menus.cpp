@@ -138,6 +138,23 @@ void layoutOf(GtkWidget* shell, std::vector<std::string>& out) {
 
 }  // namespace
 
+namespace {
+
+// Records a new menu and makes it the one that items go to.
+void registerMenu(int number, int window, bool popup, GtkWidget* widget) {
+  Menu menu;
+  menu.number = number;
+  menu.window = window;
+  menu.popup = popup;
+  menu.widget = widget;
+  auto& s = state();
+  s.menus[number] = menu;
+  s.buildMenu = number;
+  s.shells.assign(1, widget);
+}
+
+}  // namespace
+
 bool createMenuBar(int number, int window) {
   Window* w = findWindow(window);
   if (w == nullptr) return false;
@@ -151,14 +168,7 @@ bool createMenuBar(int number, int window) {
   gtk_widget_show(bar);
   w->menuBar = bar;
   w->menuBarNumber = number;
-  Menu menu;
-  menu.number = number;
-  menu.window = window;
-  menu.widget = bar;
-  state().menus[number] = menu;
-  auto& s = state();
-  s.buildMenu = number;
-  s.shells.assign(1, bar);
+  registerMenu(number, window, false, bar);
   return true;
 }
 
@@ -168,14 +178,7 @@ bool createPopupMenu(int number) {
   if (findMenu(number) != nullptr) freeMenu(number);
   GtkWidget* popup = gtk_menu_new();
   g_object_ref_sink(popup);
-  Menu menu;
-  menu.number = number;
-  menu.popup = true;
-  menu.widget = popup;
-  state().menus[number] = menu;
-  auto& s = state();
-  s.buildMenu = number;
-  s.shells.assign(1, popup);
+  registerMenu(number, 0, true, popup);
   return true;
 }
 

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "results/file_actions.h"
 #include "tests/app/window_test_support.h"
@@ -21,12 +20,8 @@ using Answer = ui::testing::DialogAnswer;
 namespace drive = ui::testing;
 namespace fs = std::filesystem;
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using testing::namesIn;
+using testing::readAll;
 
 class FileActionsTest : public MainWindowTest {
  protected:
@@ -49,12 +44,6 @@ class FileActionsTest : public MainWindowTest {
     drive::answerNextDialog(answer, folder);
     drive::clickButton(button);
     settle();
-  }
-  std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
   }
 };
 
