@@ -72,7 +72,7 @@ void addDroppedLocations(const std::string& droppedText) {
 }
 
 void addFilesCommand() {
-  const std::string filter = gUiText[8] + " (*.*)|*";
+  const std::string filter = gUiText[8] + " (*.*)|*.*";
   for (const std::string& path : ui::openFileDialog(gUiText[94], "", filter, true)) addSearchLocation(path);
 }
 

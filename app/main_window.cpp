@@ -187,8 +187,7 @@ void buildMainMenu() {
   if (!gLanguageFiles.empty()) {
     ui::menuSeparator();
     for (size_t n = 0; n < gLanguageFiles.size(); ++n) {
-      const std::string& file = gLanguageFiles[n];
-      addLanguageMenuItem(LanguageFileItemBase + static_cast<int>(n), file.substr(0, file.size() - 4));
+      addLanguageMenuItem(LanguageFileItemBase + static_cast<int>(n), gLanguageFiles[n]);
     }
   }
   ui::menuSeparator();

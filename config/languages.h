@@ -16,7 +16,7 @@ extern const std::string gLanguageNameBulgarian;  // "български"
 extern std::string gLanguage;
 // "de", "it" or "en": the language part of the product page's address.
 extern std::string gWebLanguageCode;
-// Language files in the program's folder, sorted, with their ".lng".
+// Language files in the program's folder, sorted, without their ".lng".
 extern std::vector<std::string> gLanguageFiles;
 
 // Fills gUiText and gWebLanguageCode for gLanguage: a built-in language, a

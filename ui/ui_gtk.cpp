@@ -1,6 +1,7 @@
 // Start and end, the event queue, windows, images, fonts, clipboard.
 
 #include <algorithm>
+#include <clocale>
 #include <cstring>
 
 #include "ui/gtk_objects.h"
@@ -110,11 +111,12 @@ gboolean onTimeout(gpointer data) {
 bool initialize() {
   auto& s = state();
   if (s.initialized) return true;
-  // Keep the C locale: number formatting elsewhere must not follow the user's locale.
-  gtk_disable_setlocale();
   int argc = 0;
   char** argv = nullptr;
   if (!gtk_init_check(&argc, &argv)) return false;
+  // The toolkit's own dialogs follow the user's locale; numbers the program
+  // writes (size texts) always use a full stop.
+  setlocale(LC_NUMERIC, "C");
   // Menu items carry their images whatever the desktop's theme says.
   g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, nullptr);
   s.initialized = true;

@@ -24,10 +24,21 @@ void MainWindowTest::SetUp() {
   if (!gDisplayReady) GTEST_SKIP() << "no display";
   TempDirTest::SetUp();
   gLanguage.clear();
+  gLanguageFiles.clear();
   gProgramFolder = path() + "/";
   gSettingsPath = gProgramFolder + "settings.ini";
   lastFolderPath.clear();
   gMinSize = gMaxSize = 0;
+  ASSERT_TRUE(buildMainWindow());
+  settle();
+}
+
+void MainWindowTest::rebuildMainWindow() {
+  ui::closeWindow(MainWindow);
+  ui::freeMenu(AddPopupMenu);
+  ui::testing::pumpEvents();
+  while (ui::pollEvent().kind != ui::EventKind::None) {
+  }
   ASSERT_TRUE(buildMainWindow());
   settle();
 }

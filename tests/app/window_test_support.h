@@ -82,6 +82,9 @@ class MainWindowTest : public TempDirTest {
   std::optional<MainWindowEnd> dispatchPending();
   // Lets the toolkit deliver what a driver started, then dispatches it.
   std::optional<MainWindowEnd> settle();
+  // Closes the main window and builds it again as a new start would, reading
+  // the settings file afresh (gLanguageFiles is left as it is).
+  void rebuildMainWindow();
 
   static std::vector<std::string> rows(int list);
   static bool rowChecked(int list, int row);
