@@ -1,17 +1,24 @@
 #include "app/event_loop.h"
 
+#include "app/about_window.h"
 #include "app/language_switch.h"
 #include "app/layout.h"
 #include "app/program_state.h"
+#include "app/results_export.h"
+#include "app/results_export_csv.h"
+#include "app/results_import.h"
 #include "app/ui_objects.h"
+#include "app/update_check.h"
 #include "app/web_address.h"
 #include "config/languages.h"
 #include "config/settings.h"
+#include "config/translation_tool.h"
 #include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/search_driver.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
+#include "results/csv_results.h"
 #include "results/file_actions.h"
 #include "ui/ui.h"
 
@@ -177,6 +184,7 @@ std::optional<MainWindowEnd> dispatchMainEvent(const ui::Event& event) {
       break;
     case ui::EventKind::GadgetDrop:
       if (event.object == LocationsList) addDroppedLocations(ui::droppedFiles());
+      if (event.object == ResultsList) importDroppedResults(ui::droppedFiles());
       break;
     case ui::EventKind::Gadget:
       switch (event.object) {
@@ -226,6 +234,12 @@ std::optional<MainWindowEnd> dispatchMainEvent(const ui::Event& event) {
         case CopyButton:
           copySelectedFiles();
           break;
+        case ExportButton:
+          exportResults();
+          break;
+        case ImportButton:
+          importResults("");
+          break;
         case RemoveLocationButton:
           removeSelectedLocations();
           break;
@@ -267,11 +281,28 @@ std::optional<MainWindowEnd> dispatchMainEvent(const ui::Event& event) {
         case BulgarianItem:
           switchLanguage(gLanguageNameBulgarian);
           break;
+        case TranslateItem:
+          ui::showWindow(MainWindow, false);
+          runTranslationTool();
+          ui::showWindow(MainWindow, true);
+          break;
         case WebsiteItem:
           openWebAddress("http://" + gWebHost + "/" + gWebLanguageCode + "/zrl.php");
           break;
+        case CheckUpdatesItem:
+          checkForUpdates();
+          break;
+        case AboutItem:
+          showAboutWindow();
+          break;
         case QuitItem:
           return MainWindowEnd::Quit;
+        case ExportCsvItem:
+          exportCsvResults();
+          break;
+        case ImportCsvItem:
+          importCsvResults("");
+          break;
         default:
           if (event.object >= LanguageFileItemBase) {
             switchLanguage(ui::menuItemText(MainMenu, event.object) + ".lng");

@@ -9,6 +9,7 @@
 #include "config/languages.h"
 #include "config/settings.h"
 #include "config/ui_strings.h"
+#include "results/column_sorting.h"
 #include "ui/ui.h"
 
 namespace zandrel {
@@ -133,6 +134,12 @@ void buildResultsTab() {
   ui::addColumn(ResultsList, Md5Column, text(kColumnTitles[Md5Column]), listWidth / 7);
   ui::addColumn(ResultsList, Sha1Column, text(kColumnTitles[Sha1Column]), listWidth / 7);
   ui::addColumn(ResultsList, Crc32Column, text(kColumnTitles[Crc32Column]), listWidth / 7);
+  registerSortColumn(ResultsList, GroupColumn, kSortSizeText);
+  registerSortColumn(ResultsList, FilenameColumn, kSortText);
+  registerSortColumn(ResultsList, SizeColumn, kSortSizeText);
+  registerSortColumn(ResultsList, Md5Column, kSortText);
+  registerSortColumn(ResultsList, Sha1Column, kSortText);
+  registerSortColumn(ResultsList, Crc32Column, kSortText);
 
   const int w5 = listWidth / 5;
   const int rowY = ui::gadgetY(ResultsList) + ui::gadgetHeight(ResultsList) + 2;
@@ -144,9 +151,11 @@ void buildResultsTab() {
   }
   // The second row starts on one spot; the first layout spreads it out.
   const int sharedX = ui::gadgetX(ResultsList) + w5 + 1;
-  for (int button : {InvertSelectionButton, CopyButton, MoveButton, ExportButton, ImportButton}) {
+  for (int button : {InvertSelectionButton, CopyButton, MoveButton}) {
     ui::buttonGadget(button, sharedX, rowY + 26, w5, 24, captionOf(button));
   }
+  ui::splitButtonGadget(ExportButton, sharedX, rowY + 26, w5, 24, captionOf(ExportButton), ExportPopupMenu);
+  ui::splitButtonGadget(ImportButton, sharedX, rowY + 26, w5, 24, captionOf(ImportButton), ImportPopupMenu);
 }
 
 void buildToolBar() {
@@ -207,6 +216,12 @@ void buildAddPopupMenu() {
   ui::menuItem(AddFolderPopupItem, text(44), FolderIcon);
 }
 
+void buildCsvPopupMenus() {
+  // "CSV" in every language.
+  if (ui::createPopupMenu(ExportPopupMenu)) ui::menuItem(ExportCsvItem, "CSV");
+  if (ui::createPopupMenu(ImportPopupMenu)) ui::menuItem(ImportCsvItem, "CSV");
+}
+
 void captionMainWindow() {
   for (int tab = 0; tab < 3; ++tab) ui::setPanelTabText(MainPanel, tab, text(kTabTitles[tab]));
   for (const TextOf& entry : kGadgetCaptions) ui::setGadgetText(entry.object, text(entry.text));
@@ -252,6 +267,7 @@ bool buildMainWindow() {
 
   loadSettings();
   applyLanguage();
+  ui::setColumnClickHandler(ResultsList, sortByColumnClick);
   layoutMainWindow();
   ui::showWindow(MainWindow, true);
   return true;

@@ -17,6 +17,8 @@ bool buildMainWindow();
 // (Re)creates the menu bar and the Add popup menu with the current texts.
 void buildMainMenu();
 void buildAddPopupMenu();
+// Start-up: the drop-down menus of ExportButton and ImportButton.
+void buildCsvPopupMenus();
 
 // Sets every caption, tab title, column title and tooltip of MainWindow from gUiText.
 void captionMainWindow();

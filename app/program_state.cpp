@@ -11,6 +11,7 @@ std::string gStarEscape;
 std::string gNewlineEscape;
 std::unordered_map<std::string, int64_t> gGroupSeen;
 std::string lastFolderPath;
+std::string lastExportPath;
 uint32_t sizeFieldDefaultColour = 0xFFFFFF;
 
 }  // namespace zandrel

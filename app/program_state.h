@@ -21,6 +21,8 @@ extern std::unordered_map<std::string, int64_t> gGroupSeen;
 
 // The folder the Add folder dialog returned last.
 extern std::string lastFolderPath;
+// The file name the last export chose: the next export dialog offers it.
+extern std::string lastExportPath;
 // MinSizeField's own background, to undo the red of a refused size rule.
 extern uint32_t sizeFieldDefaultColour;
 

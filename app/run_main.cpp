@@ -45,6 +45,7 @@ int runMain() {
     std::fprintf(stderr, "Zandrel needs a graphical display.\n");
     return 1;
   }
+  buildCsvPopupMenus();
   computeEscapeTokens();
   for (const DecodedImage& image : decodeEmbeddedImages()) {
     ui::createImage(image.number, image.width, image.height, image.rgba);

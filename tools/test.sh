@@ -12,11 +12,10 @@ run_suite() {
   shift
   cmake -S . -B "$dir" -G Ninja "$@"
   cmake --build "$dir" -j"$jobs"
-  # Window tests need a display; one X server serves the whole run. A test
-  # that fails gets one more run, so a hiccup of the X server under full load
-  # does not decide the build; a real fault fails both times.
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$dir" --output-on-failure -j"$jobs" --repeat until-pass:2
+  # Window tests start an X server each (tools/with-xvfb.sh). A test that
+  # fails gets one more run, so a hiccup of the machine under full load does
+  # not decide the build; a real fault fails both times.
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" --repeat until-pass:2
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -15,6 +15,9 @@
 
 namespace zandrel::ui::detail {
 
+// The owner of a window's own gadget list. Not 0: that is a gadget number too.
+inline constexpr int kNoOwner = -1;
+
 enum class GadgetKind {
   Button,
   CheckBox,
@@ -42,7 +45,7 @@ struct Gadget {
   GadgetKind kind = GadgetKind::Button;
   int number = 0;
   int window = 0;
-  int parent = 0;               // gadget number of the panel or scroll area holding it, 0 for the window
+  int parent = kNoOwner;        // gadget number of the panel or scroll area holding it, kNoOwner for the window
   GtkWidget* outer = nullptr;   // the widget placed in the parent's GtkFixed
   GtkWidget* main = nullptr;    // the widget that does the work (button, entry, tree view, label...)
   GtkWidget* fixed = nullptr;   // the GtkFixed it sits in
@@ -64,6 +67,11 @@ struct Gadget {
   std::vector<std::unique_ptr<Row>> rows;
   // Panels: one GtkFixed per tab. (A scroll area's inner GtkFixed is its main widget.)
   std::vector<GtkWidget*> tabs;
+  // Split buttons: the arrow part and the popup menu it shows.
+  GtkWidget* dropDown = nullptr;
+  int dropDownMenu = 0;
+  // Lists with columns: what a click on a column title calls.
+  ColumnClickHandler columnClick;
 };
 
 struct Window {
@@ -113,7 +121,7 @@ struct Font {
 struct GadgetList {
   GtkWidget* fixed = nullptr;
   int window = 0;
-  int owner = 0;  // panel or scroll area gadget, 0 for the window itself
+  int owner = kNoOwner;  // panel or scroll area gadget, kNoOwner for the window itself
 };
 
 struct State {
@@ -158,6 +166,10 @@ bool isList(const Gadget& g);
 Font* findFont(int number);
 GdkPixbuf* findImage(int number);
 
+// Shows a popup menu with its top-left corner at the bottom-left corner of a
+// gadget, owned by the gadget's window.
+void showPopupMenuBelow(int menu, int gadget);
+
 // Forgets every menu and toolbar of a window and destroys their widgets.
 void dropWindowMenus(int window);
 void destroyAllMenus();
@@ -173,6 +185,9 @@ void applyFontToLabel(GtkWidget* label, int font);
 void renderRowText(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter,
                    gpointer);
 GtkTreeViewColumn* newTextColumn(const std::string& title, int width, bool fixedWidth);
+
+// Lists with columns: a column passes its title clicks to the list's handler.
+void watchColumnClicks(const Gadget& g, GtkTreeViewColumn* column);
 
 // List helpers used by the test drivers.
 void toggleRowCheck(Gadget& g, int row);

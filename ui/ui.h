@@ -18,6 +18,7 @@
 // object of that number exists.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ Event waitEvent();
 Event waitEvent(int timeoutMs);
 // Handles pending toolkit work and returns the next queued event, never waiting.
 Event pollEvent();
+// The next event already queued, without handling the toolkit's pending work
+// (nothing new arrives, nothing is drawn): for loops that take one event per
+// step of work but let the toolkit draw only now and then.
+Event takeQueuedEvent();
 // Paths of the last GadgetDrop event, local files only, one per line in the
 // order the drop gave them, without a trailing line feed; bytes as on disk.
 std::string droppedFiles();
@@ -102,6 +107,12 @@ void useGadgetList(int window);
 // Creation. Each returns the gadget's number (the one given, or a new one for
 // kAnyNumber), or -1 when it could not be made.
 int buttonGadget(int number, int x, int y, int width, int height, const std::string& text);
+// A button with a narrow drop-down arrow part at its right. The main part
+// raises Gadget like any button; a click on the arrow raises nothing and shows
+// popupMenu just below the button's left corner, owned by the button's window
+// (its items raise Menu). The menu is looked up at each click, so it may be
+// made after the button.
+int splitButtonGadget(int number, int x, int y, int width, int height, const std::string& text, int popupMenu);
 int checkBoxGadget(int number, int x, int y, int width, int height, const std::string& text);
 // Options created one after another form one group; any other gadget created
 // in between ends the group. The first option of a group starts chosen.
@@ -194,6 +205,23 @@ std::string columnTitle(int list, int column);
 int columnWidth(int list, int column);
 int columnCount(int list);
 
+// Column titles of a listIconGadget become clickable once a handler is set:
+// a click calls it at once with the list and the column index, from whichever
+// loop is handling the toolkit's events, and raises no event (so no command's
+// polling loop can swallow it). An empty handler makes the titles plain again.
+using ColumnClickHandler = std::function<void(int list, int column)>;
+void setColumnClickHandler(int list, ColumnClickHandler handler);
+
+// The sort arrow drawn in a column title; setting it sorts nothing.
+enum class SortArrow { None, Up, Down };
+void setColumnSortArrow(int list, int column, SortArrow arrow);
+SortArrow columnSortArrow(int list, int column);
+
+// Puts the rows in a new order: order[i] is the old position of the row that
+// goes to position i. Each row keeps its texts, check mark and highlight.
+// Nothing happens unless order is a permutation of 0 to rowCount - 1.
+void reorderRows(int list, const std::vector<int>& order);
+
 // ---------------------------------------------------------------------------
 // Images and fonts
 
@@ -263,5 +291,20 @@ std::string clipboardText();
 // A file name as the user should read it: valid UTF-8 unchanged, other bytes
 // replaced by the Unicode replacement character.
 std::string displayName(const std::string& bytes);
+
+// ---------------------------------------------------------------------------
+// Read-only fields, file drops through fields, freeing fonts
+
+// A read-only text field shows its text for selecting and copying; the user
+// cannot change it, the program still can (setGadgetText).
+void setReadOnly(int number, bool readOnly);
+bool gadgetReadOnly(int number);
+// Files dropped on the text field raise GadgetDrop for target (a gadget made a
+// drop target by enableFileDrop, such as the scroll area holding the field),
+// as a drop on target itself would. Dropped text still goes into the field
+// when it is editable.
+void passFileDrops(int field, int target);
+// Frees a font made by loadFont; free it only once no gadget uses it.
+void freeFont(int number);
 
 }  // namespace zandrel::ui

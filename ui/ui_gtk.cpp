@@ -170,6 +170,8 @@ Event pollEvent() {
   return popEvent();
 }
 
+Event takeQueuedEvent() { return popEvent(); }
+
 std::string droppedFiles() { return state().droppedFiles; }
 
 // ---------------------------------------------------------------------------
@@ -220,7 +222,7 @@ bool openWindow(int number, int width, int height, const std::string& title, con
 
   auto& s = state();
   s.windows[number] = w;
-  s.lists.assign(1, GadgetList{w.fixed, number, 0});
+  s.lists.assign(1, GadgetList{w.fixed, number, kNoOwner});
   s.optionGroup = nullptr;
   if (style.visible) gtk_widget_show(w.window);
   return true;
@@ -303,7 +305,7 @@ void setWindowMinSize(int number, int width, int height) {
 void useGadgetList(int window) {
   const Window* w = findWindow(window);
   if (w == nullptr) return;
-  state().lists.assign(1, GadgetList{w->fixed, window, 0});
+  state().lists.assign(1, GadgetList{w->fixed, window, kNoOwner});
   state().optionGroup = nullptr;
 }
 
@@ -342,6 +344,14 @@ bool loadFont(int number, const std::string& face, int points, int style) {
 }
 
 bool fontExists(int number) { return findFont(number) != nullptr; }
+
+void freeFont(int number) {
+  auto& fonts = state().fonts;
+  const auto it = fonts.find(number);
+  if (it == fonts.end()) return;
+  pango_font_description_free(it->second.description);
+  fonts.erase(it);
+}
 
 void setDefaultFont(int font) { state().defaultFont = font; }
 

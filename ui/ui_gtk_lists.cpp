@@ -25,6 +25,23 @@ void rowChanged(Gadget& g, int row) {
 
 }  // namespace
 
+namespace {
+
+void onColumnClicked(GtkTreeViewColumn* column, gpointer data) {
+  const Gadget* g = findGadget(GPOINTER_TO_INT(data), GadgetKind::ListIcon);
+  if (g == nullptr || !g->columnClick) return;
+  const int index = static_cast<int>(GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(column), "zandrel-column")));
+  const ColumnClickHandler handler = g->columnClick;  // a copy: the handler may free the list
+  handler(g->number, index);
+}
+
+}  // namespace
+
+void watchColumnClicks(const Gadget& g, GtkTreeViewColumn* column) {
+  gtk_tree_view_column_set_clickable(column, static_cast<bool>(g.columnClick));
+  g_signal_connect(column, "clicked", G_CALLBACK(onColumnClicked), GINT_TO_POINTER(g.number));
+}
+
 void toggleRowCheck(Gadget& g, int row) {
   if (row < 0 || row >= static_cast<int>(g.rows.size())) return;
   Row& r = *g.rows[static_cast<size_t>(row)];
@@ -163,7 +180,9 @@ void addColumn(int list, int position, const std::string& title, int width) {
   const int lowest = g->kind == GadgetKind::ListIcon && count > 0 ? 1 : 0;
   if (position < 0 || position > count) position = count;
   position = std::max(position, lowest);
-  gtk_tree_view_insert_column(GTK_TREE_VIEW(g->main), newTextColumn(title, width, true), position);
+  GtkTreeViewColumn* column = newTextColumn(title, width, true);
+  gtk_tree_view_insert_column(GTK_TREE_VIEW(g->main), column, position);
+  if (g->kind == GadgetKind::ListIcon) watchColumnClicks(*g, column);
   // Rows keep their texts in step with the columns.
   for (auto& row : g->rows) {
     if (static_cast<int>(row->texts.size()) > position) {
@@ -210,6 +229,63 @@ int columnCount(int list) {
   const int count = static_cast<int>(g_list_length(columns));
   g_list_free(columns);
   return count;
+}
+
+void setColumnClickHandler(int list, ColumnClickHandler handler) {
+  Gadget* g = findGadget(list, GadgetKind::ListIcon);
+  if (g == nullptr) return;
+  g->columnClick = std::move(handler);
+  GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(g->main));
+  for (GList* c = columns; c != nullptr; c = c->next) {
+    gtk_tree_view_column_set_clickable(GTK_TREE_VIEW_COLUMN(c->data), static_cast<bool>(g->columnClick));
+  }
+  g_list_free(columns);
+}
+
+void setColumnSortArrow(int list, int column, SortArrow arrow) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  GtkTreeViewColumn* c = viewColumn(*g, column);
+  if (c == nullptr) return;
+  // Off first: GTK picks the arrow only when the order or the indicator
+  // changes, and the desktop setting below may have changed since.
+  gtk_tree_view_column_set_sort_indicator(c, FALSE);
+  if (arrow != SortArrow::None) {
+    // GTK draws ascending order as a down arrow unless the desktop asks for
+    // the alternative arrows; pick the order that draws the arrow wanted.
+    gboolean alternative = FALSE;
+    g_object_get(gtk_widget_get_settings(g->main), "gtk-alternative-sort-arrows", &alternative, nullptr);
+    const bool up = arrow == SortArrow::Up;
+    gtk_tree_view_column_set_sort_order(c, up == (alternative != FALSE) ? GTK_SORT_ASCENDING : GTK_SORT_DESCENDING);
+    gtk_tree_view_column_set_sort_indicator(c, TRUE);
+  }
+  g_object_set_data(G_OBJECT(c), "zandrel-arrow", GINT_TO_POINTER(static_cast<int>(arrow)));
+}
+
+SortArrow columnSortArrow(int list, int column) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return SortArrow::None;
+  GtkTreeViewColumn* c = viewColumn(*g, column);
+  if (c == nullptr) return SortArrow::None;
+  return static_cast<SortArrow>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(c), "zandrel-arrow")));
+}
+
+void reorderRows(int list, const std::vector<int>& order) {
+  Gadget* g = findList(list);
+  if (g == nullptr || order.size() != g->rows.size() || order.empty()) return;
+  std::vector<bool> taken(order.size(), false);
+  for (const int old : order) {
+    if (old < 0 || old >= static_cast<int>(order.size()) || taken[static_cast<size_t>(old)]) return;
+    taken[static_cast<size_t>(old)] = true;
+  }
+  Quiet quiet;
+  std::vector<std::unique_ptr<Row>> moved;
+  moved.reserve(order.size());
+  for (const int old : order) moved.push_back(std::move(g->rows[static_cast<size_t>(old)]));
+  g->rows = std::move(moved);
+  // The store holds the same Row pointers; it moves them the same way and
+  // the view keeps each row's highlight and the cursor with the row.
+  gtk_list_store_reorder(g->store, const_cast<gint*>(order.data()));
 }
 
 }  // namespace zandrel::ui

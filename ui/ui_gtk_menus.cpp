@@ -278,6 +278,43 @@ void showPopupMenu(int number, int window) {
   gtk_menu_popup(GTK_MENU(m->widget), nullptr, nullptr, nullptr, nullptr, 0, gtk_get_current_event_time());
 }
 
+namespace {
+
+// Puts the menu's top-left corner at the bottom-left corner of the gadget
+// named by data; looked up at each call, as GTK may ask again later.
+void placeBelowGadget(GtkMenu*, gint* x, gint* y, gboolean* pushIn, gpointer data) {
+  *pushIn = FALSE;
+  const Gadget* g = findGadget(GPOINTER_TO_INT(data));
+  GdkWindow* window = g != nullptr ? gtk_widget_get_window(g->outer) : nullptr;
+  if (window == nullptr) return;
+  gint originX = 0, originY = 0;
+  gdk_window_get_origin(window, &originX, &originY);
+  GtkAllocation allocation;
+  gtk_widget_get_allocation(g->outer, &allocation);
+  // A gadget without a window of its own is placed in its parent's window.
+  if (!gtk_widget_get_has_window(g->outer)) {
+    originX += allocation.x;
+    originY += allocation.y;
+  }
+  *x = originX;
+  *y = originY + allocation.height;
+}
+
+}  // namespace
+
+namespace detail {
+
+void showPopupMenuBelow(int menu, int gadget) {
+  Menu* m = findMenu(menu);
+  const Gadget* g = findGadget(gadget);
+  if (m == nullptr || !m->popup || g == nullptr) return;
+  m->window = g->window;
+  gtk_menu_popup(GTK_MENU(m->widget), nullptr, nullptr, placeBelowGadget, GINT_TO_POINTER(gadget), 0,
+                 gtk_get_current_event_time());
+}
+
+}  // namespace detail
+
 // ---------------------------------------------------------------------------
 // Toolbars
 

@@ -355,6 +355,8 @@ void dropFiles(int gadget, const std::vector<std::string>& paths) {
   gtk_selection_data_set_uris(&data, uris.data());
   for (gchar* uri : uris) g_free(uri);
   GdkDragContext* context = GDK_DRAG_CONTEXT(g_object_new(GDK_TYPE_DRAG_CONTEXT, nullptr));
+  // No source to answer: a handler that finishes the drop then asks nothing of one.
+  context->protocol = GDK_DRAG_PROTO_NONE;
   g_signal_emit_by_name(widget, "drag-data-received", context, 0, 0, &data, 0u, static_cast<guint>(GDK_CURRENT_TIME));
   g_object_unref(context);
   g_free(data.data);
@@ -362,6 +364,74 @@ void dropFiles(int gadget, const std::vector<std::string>& paths) {
 
 void pumpEvents() {
   for (int i = 0; i < 100000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
+}
+
+void clickColumnTitle(int list, int column) {
+  const Gadget* g = findGadget(list, GadgetKind::ListIcon);
+  if (g == nullptr) return;
+  GtkTreeViewColumn* c = gtk_tree_view_get_column(GTK_TREE_VIEW(g->main), column);
+  if (c != nullptr) gtk_tree_view_column_clicked(c);  // does nothing unless the title is clickable
+}
+
+bool columnArrowShown(int list, int column, GtkArrowType* type) {
+  const Gadget* g = findGadget(list);
+  if (g == nullptr || !isList(*g)) return false;
+  GtkTreeViewColumn* c = gtk_tree_view_get_column(GTK_TREE_VIEW(g->main), column);
+  if (c == nullptr || c->arrow == nullptr || !gtk_widget_get_visible(c->arrow)) return false;
+  if (type != nullptr) g_object_get(c->arrow, "arrow-type", type, nullptr);
+  return true;
+}
+
+bool clickDropDownArrow(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  if (g == nullptr || g->dropDown == nullptr) return false;
+  const int menu = g->dropDownMenu;
+  const int tries = state().menus.count(menu) != 0 ? 200 : 1;
+  for (int i = 0; i < tries; ++i) {
+    gtk_button_clicked(GTK_BUTTON(g->dropDown));
+    pumpEvents();
+    if (popupMenuShown(menu)) return true;
+    g_usleep(10 * 1000);
+  }
+  return false;
+}
+
+bool popupMenuShown(int menu, int* screenX, int* screenY) {
+  const auto it = state().menus.find(menu);
+  if (it == state().menus.end() || !it->second.popup || !gtk_widget_get_visible(it->second.widget)) return false;
+  GtkWidget* top = gtk_widget_get_toplevel(it->second.widget);
+  gint x = 0, y = 0;
+  if (top != nullptr && GTK_IS_WINDOW(top)) gtk_window_get_position(GTK_WINDOW(top), &x, &y);
+  if (screenX != nullptr) *screenX = x;
+  if (screenY != nullptr) *screenY = y;
+  return true;
+}
+
+void choosePopupItem(int item) {
+  GtkWidget* widget = menuItemWidget(item);
+  if (widget == nullptr) return;
+  GtkWidget* shell = gtk_widget_get_parent(widget);
+  if (shell != nullptr && GTK_IS_MENU_SHELL(shell)) {
+    gtk_menu_shell_activate_item(GTK_MENU_SHELL(shell), widget, TRUE);
+  } else {
+    activateMenuItem(item);
+  }
+}
+
+GdkRectangle screenRect(int gadget) {
+  GdkRectangle rect{};
+  const Gadget* g = findGadget(gadget);
+  if (g == nullptr || gtk_widget_get_window(g->outer) == nullptr) return rect;
+  GtkAllocation allocation;
+  gtk_widget_get_allocation(g->outer, &allocation);
+  gdk_window_get_origin(gtk_widget_get_window(g->outer), &rect.x, &rect.y);
+  if (!gtk_widget_get_has_window(g->outer)) {
+    rect.x += allocation.x;
+    rect.y += allocation.y;
+  }
+  rect.width = allocation.width;
+  rect.height = allocation.height;
+  return rect;
 }
 
 void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths) {
@@ -381,5 +451,7 @@ void forgetDialogs() {
 std::string lastDialogTitle() { return gLastTitle; }
 
 std::string lastDialogText() { return gLastText; }
+
+bool answersPending() { return !gPendingAnswers.empty(); }
 
 }  // namespace zandrel::ui::testing

@@ -40,6 +40,21 @@ void dropFiles(int gadget, const std::vector<std::string>& paths);
 // Handles the toolkit's pending work without taking events off the queue.
 void pumpEvents();
 
+// A click on a column title of a list with columns (only clickable titles react).
+void clickColumnTitle(int list, int column);
+// The arrow drawn in a column title right now: the toolkit's own arrow widget.
+bool columnArrowShown(int list, int column, GtkArrowType* type = nullptr);
+// A click on the drop-down arrow part of a split button; true once its menu
+// shows. Tests share one display: while another program holds the pointer
+// grab that a menu needs, the click is repeated for up to about two seconds.
+bool clickDropDownArrow(int gadget);
+// Whether the popup menu is on screen, and where its top-left corner is.
+bool popupMenuShown(int menu, int* screenX = nullptr, int* screenY = nullptr);
+// Chooses an item of a shown popup menu as a click would: the menu closes.
+void choosePopupItem(int item);
+// The gadget's outer rectangle in screen coordinates.
+GdkRectangle screenRect(int gadget);
+
 enum class DialogAnswer { Ok, Yes, No, Cancel };
 // Answers the next modal dialog that opens: message and question boxes get
 // the response of that button (Cancel closes the box), file dialogs get the
@@ -50,5 +65,7 @@ void forgetDialogs();
 // What the last answered dialog showed.
 std::string lastDialogTitle();
 std::string lastDialogText();
+// True while an answer given by answerNextDialog still waits for its dialog.
+bool answersPending();
 
 }  // namespace zandrel::ui::testing

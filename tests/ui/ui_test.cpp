@@ -672,6 +672,133 @@ TEST_F(UiTest, FileAndFolderDialogsReturnTheChosenPaths) {
 }  // namespace
 }  // namespace zandrel::ui
 
+// ===========================================================================
+// Column title clicks, sort arrows, row order and split buttons
+
+namespace zandrel::ui {
+namespace {
+
+TEST_F(UiTest, ColumnTitleClicksReachTheHandlerOnceOneIsSet) {
+  open();
+  listIconGadget(1, 10, 10, 300, 200, "Group", 60);
+  addColumn(1, -1, "Filename", 150);
+  settle();
+  std::vector<std::pair<int, int>> clicks;
+  drive::clickColumnTitle(1, 1);  // no handler yet: a plain title
+
+  setColumnClickHandler(1, [&](int list, int column) { clicks.emplace_back(list, column); });
+  addColumn(1, -1, "Size", 60);  // a column added later reports its clicks too
+  drive::clickColumnTitle(1, 1);
+  drive::clickColumnTitle(1, 2);
+  drive::clickColumnTitle(1, 0);
+  EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {1, 0}}));
+  EXPECT_TRUE(settle().empty());  // the handler ran; nothing was queued for a loop to drop
+
+  setColumnClickHandler(1, nullptr);
+  drive::clickColumnTitle(1, 0);
+  EXPECT_EQ(clicks.size(), 3u);
+}
+
+TEST_F(UiTest, SortArrowsAreDrawnPointingAsAsked) {
+  open();
+  listIconGadget(1, 10, 10, 300, 200, "Group", 60);
+  addColumn(1, -1, "Filename", 150);
+  settle();
+  GtkSettings* settings = gtk_settings_get_default();
+  gboolean before = FALSE;
+  g_object_get(settings, "gtk-alternative-sort-arrows", &before, nullptr);
+  struct Case {
+    gboolean alternative;
+    SortArrow arrow;
+    GtkArrowType drawn;
+  };
+  for (const Case& c : {Case{FALSE, SortArrow::Up, GTK_ARROW_UP}, Case{FALSE, SortArrow::Down, GTK_ARROW_DOWN},
+                        Case{TRUE, SortArrow::Up, GTK_ARROW_UP}, Case{TRUE, SortArrow::Down, GTK_ARROW_DOWN}}) {
+    SCOPED_TRACE(::testing::Message() << "alternative " << c.alternative << ", arrow " << static_cast<int>(c.arrow));
+    g_object_set(settings, "gtk-alternative-sort-arrows", c.alternative, nullptr);
+    setColumnSortArrow(1, 1, c.arrow);
+    GtkArrowType type = GTK_ARROW_NONE;
+    ASSERT_TRUE(drive::columnArrowShown(1, 1, &type));
+    EXPECT_EQ(type, c.drawn);
+    EXPECT_EQ(columnSortArrow(1, 1), c.arrow);
+    EXPECT_FALSE(drive::columnArrowShown(1, 0));
+  }
+  g_object_set(settings, "gtk-alternative-sort-arrows", before, nullptr);
+  setColumnSortArrow(1, 1, SortArrow::None);
+  EXPECT_FALSE(drive::columnArrowShown(1, 1));
+  EXPECT_EQ(columnSortArrow(1, 1), SortArrow::None);
+  EXPECT_EQ(columnSortArrow(1, 0), SortArrow::None);
+}
+
+TEST_F(UiTest, ReorderedRowsKeepTheirBytesChecksAndHighlights) {
+  open();
+  listIconGadget(1, 10, 10, 300, 200, "Group", 60);
+  addColumn(1, -1, "Filename", 150);
+  const std::string odd = "caf\xE9";  // not UTF-8: the bytes must survive the move
+  for (const std::string& name : {std::string("a"), std::string("b"), odd, std::string("d")}) {
+    addRow(1, -1, "1\n" + name);
+  }
+  setRowState(1, 1, kRowChecked);
+  drive::selectRows(1, {2});
+  settle();
+
+  reorderRows(1, {3, 2, 1, 0});
+  const std::vector<std::string> expected = {"d", odd, "b", "a"};
+  for (int row = 0; row < 4; ++row) {
+    EXPECT_EQ(rowText(1, row, 1), expected[static_cast<size_t>(row)]) << row;
+    EXPECT_EQ(drawn(1, row, 1).text, displayName(expected[static_cast<size_t>(row)])) << row;
+  }
+  EXPECT_EQ(rowState(1, 2), kRowChecked);
+  EXPECT_TRUE(drawn(1, 2, 0).checked);
+  EXPECT_EQ(rowState(1, 1), kRowSelected);
+  EXPECT_EQ(rowState(1, 0) | rowState(1, 3), 0);
+
+  // Anything but a permutation of every row changes nothing.
+  for (const std::vector<int>& bad : {std::vector<int>{0, 1, 2}, std::vector<int>{0, 1, 2, 2},
+                                      std::vector<int>{0, 1, 2, 4}, std::vector<int>{-1, 1, 2, 3}}) {
+    reorderRows(1, bad);
+    EXPECT_EQ(rowText(1, 0, 1), "d");
+    EXPECT_EQ(rowText(1, 3, 1), "a");
+  }
+  EXPECT_TRUE(settle().empty());
+}
+
+TEST_F(UiTest, SplitButtonArrowShowsItsMenuBelowTheButton) {
+  open(400, 300);
+  ASSERT_EQ(splitButtonGadget(1, 40, 60, 120, 24, "Export", 5), 1);
+  buttonGadget(2, 40, 100, 120, 24, "Plain");
+  ASSERT_TRUE(createPopupMenu(5));  // made after the button, as start-up may do
+  menuItem(500, "CSV");
+  settle();
+  EXPECT_EQ(gadgetText(1), "Export");
+  EXPECT_EQ(gadgetWidth(1), 120);
+
+  drive::clickButton(1);
+  EXPECT_EQ(settle(), std::vector<Event>{gadgetEvent(1)});
+
+  ASSERT_TRUE(drive::clickDropDownArrow(1));
+  EXPECT_TRUE(settle().empty());  // the arrow is no click of the button
+  int x = 0, y = 0;
+  ASSERT_TRUE(drive::popupMenuShown(5, &x, &y));
+  const GdkRectangle button = drive::screenRect(1);
+  EXPECT_EQ(x, button.x);
+  EXPECT_EQ(y, button.y + button.height);
+  drive::choosePopupItem(500);
+  EXPECT_EQ(settle(), (std::vector<Event>{{EventKind::Menu, 500, kWin}}));
+  EXPECT_FALSE(drive::popupMenuShown(5));
+
+  // A plain button has no arrow part; a split button without its menu shows nothing.
+  EXPECT_FALSE(drive::clickDropDownArrow(2));
+  freeMenu(5);
+  EXPECT_FALSE(drive::clickDropDownArrow(1));
+  EXPECT_TRUE(settle().empty());
+  disableGadget(1, true);
+  EXPECT_FALSE(gtk_widget_is_sensitive(drive::gadgetWidget(1)));
+}
+
+}  // namespace
+}  // namespace zandrel::ui
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   gHaveDisplay = zandrel::ui::initialize();

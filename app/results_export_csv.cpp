@@ -1,0 +1,22 @@
+#include "app/results_export_csv.h"
+
+#include <string>
+
+#include "app/program_state.h"
+#include "app/ui_objects.h"
+#include "config/ui_strings.h"
+#include "results/csv_format.h"
+#include "results/csv_results.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+
+void exportCsvResults() {
+  if (ui::rowCount(ResultsList) == 0) return;
+  const std::string chosen = ui::saveFileDialog(gUiText[81], lastExportPath, kCsvFilter);
+  if (chosen.empty()) return;
+  lastExportPath = withCsvExtension(chosen);
+  writeCsvResults(lastExportPath);
+}
+
+}  // namespace zandrel

@@ -1,0 +1,136 @@
+#include "app/results_import.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#include "app/program_state.h"
+#include "app/ui_objects.h"
+#include "config/ui_strings.h"
+#include "engine/messages.h"
+#include "engine/shared_helpers.h"
+#include "engine/unique_fd.h"
+#include "engine/worker_thread.h"
+#include "results/csv_format.h"
+#include "results/csv_results.h"
+#include "results/import_window.h"
+#include "results/packed_results.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+
+std::vector<std::string> gImportRows;
+
+namespace {
+
+// Set by a close request; the parser looks at it between its tokens.
+std::atomic<bool> gImportStopRequested{false};
+
+// The first line is read no further than this when looking for the CSV header.
+constexpr size_t kLongestFirstLine = size_t{1} << 20;
+
+// Runs the parser behind ImportWindow until it ends or a close request of any
+// window stops it; every other event is dropped. Stopped, it leaves no cells.
+void parseBehindWindow(const std::string& text) {
+  openImportWindow();
+  gImportStopRequested = false;
+  WorkerThread parser;
+  parser.start([&text] { importParseWorker(&text); });
+  for (;;) {
+    const ui::Event event = ui::pollEvent();
+    if (!parser.running()) break;
+    if (event.kind == ui::EventKind::CloseWindow) {
+      ui::closeWindow(ImportWindow);
+      gImportStopRequested = true;
+      parser.join();
+      gImportRows.clear();
+      break;
+    }
+    // The parser holds a core of its own; the loop need not hold another.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  parser.join();
+  gImportStopRequested = false;
+  if (ui::windowExists(ImportWindow)) ui::closeWindow(ImportWindow);
+}
+
+void replaceResultRows(const ResultsRows& rows) {
+  ui::clearRows(ResultsList);
+  for (const std::vector<std::string>& cells : rows) {
+    const int row = ui::rowCount(ResultsList);
+    // Texts set one by one: a file name may hold a line feed, which addRow splits at.
+    ui::addRow(ResultsList, -1, cells[0]);
+    for (int column = 1; column < kResultsColumns; ++column) {
+      const std::string& cell = cells[static_cast<size_t>(column)];
+      if (!cell.empty()) ui::setRowText(ResultsList, row, column, cell);
+    }
+  }
+}
+
+void refuse(const std::string& path) {
+  if (trimBlanks(path).empty()) return;
+  std::string message = gUiText[20];
+  const std::string quoted = "\"" + ui::displayName(path) + "\"";
+  for (size_t pos = message.find('*'); pos != std::string::npos; pos = message.find('*', pos + quoted.size())) {
+    message.replace(pos, 1, quoted);
+  }
+  showErrorMessage(message);
+}
+
+// The file's first line (up to CR or LF); nothing when it is not a file that opens.
+std::optional<std::string> firstLineOf(const std::string& path) {
+  const UniqueFd file = openForReading(path);
+  struct stat info;
+  if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  std::string line;
+  char buffer[4096];
+  while (line.size() < kLongestFirstLine) {
+    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    const std::string_view chunk(buffer, static_cast<size_t>(got));
+    const size_t end = chunk.find_first_of("\r\n");
+    line.append(chunk.substr(0, end));
+    if (end != std::string_view::npos) break;
+  }
+  return line;
+}
+
+}  // namespace
+
+void importParseWorker(const std::string* text) { parseNativeImport(*text, gImportRows, &gImportStopRequested); }
+
+void importResults(const std::string& given) {
+  std::string path = given;
+  if (path.empty()) {
+    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[62], "", gUiText[8] + " (*.*)|*.*", false);
+    if (chosen.empty() || chosen.front().empty()) return;
+    path = chosen.front();
+  }
+  const std::optional<std::string> text = readPackedResultsFile(path);
+  if (!text) {
+    refuse(path);
+    return;
+  }
+  gImportRows.clear();
+  parseBehindWindow(*text);
+  if (!gImportRows.empty()) replaceResultRows(rowsFromImportCells(gImportRows, gStarEscape, gNewlineEscape));
+  gImportRows.clear();
+}
+
+void importDroppedResults(const std::string& droppedText) {
+  const std::string path = droppedText.substr(0, droppedText.find('\n'));
+  const std::optional<std::string> firstLine = firstLineOf(path);
+  if (!firstLine) return;
+  if (firstLine->find(kCsvHeader) != std::string::npos) {
+    importCsvResults(path);
+  } else {
+    importResults(path);
+  }
+}
+
+}  // namespace zandrel

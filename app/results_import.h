@@ -1,0 +1,31 @@
+#pragma once
+// Loading a packed results file back into ResultsList: the Import button and
+// files dropped on the list.
+
+#include <string>
+#include <vector>
+
+namespace zandrel {
+
+// The cells the parser found, six a row, in file order. Written only by the
+// parser thread and read by the GUI thread once it has ended; empty between
+// imports.
+extern std::vector<std::string> gImportRows;
+
+// Asks for the file when path is empty (a cancelled dialog does nothing),
+// refuses a file that does not open or is damaged with "Couldn't import file"
+// and its quoted path, parses the text behind ImportWindow and replaces the
+// rows of ResultsList with what it holds, when it holds any. A close request
+// of any window while it parses ends the import and leaves the list as it was.
+void importResults(const std::string& path);
+
+// Thread body: parses the packed text into gImportRows, stopping early once a
+// close request asks it to.
+void importParseWorker(const std::string* text);
+
+// A drop on ResultsList: only the first dropped path counts. A path that does
+// not open as a file is ignored; a file whose first line holds the CSV header
+// goes to the CSV import, any other to importResults.
+void importDroppedResults(const std::string& droppedText);
+
+}  // namespace zandrel

@@ -1,0 +1,120 @@
+#include "results/csv_format.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace zandrel {
+
+std::string csvLine(const std::vector<std::string>& cells) {
+  std::string line;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) line += ',';
+    line += '"';
+    for (const char c : cells[i]) {
+      if (c == '"') line += '"';
+      line += c;
+    }
+    line += '"';
+  }
+  line += "\r\n";
+  return line;
+}
+
+std::string withCsvExtension(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  bool hasExtension = false;
+  for (size_t i = slash == std::string::npos ? 0 : slash + 1; i < path.size(); ++i) {
+    if (path[i] == '.') hasExtension = true;
+    if (path[i] == ' ') hasExtension = false;
+  }
+  return hasExtension ? path : path + ".csv";
+}
+
+int CsvReader::peek() {
+  if (ended_) return -1;
+  if (position_ == filled_) {
+    ssize_t got = 0;
+    do {
+      got = ::read(fd_, buffer_.data(), buffer_.size());
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+      ended_ = true;
+      return -1;
+    }
+    position_ = 0;
+    filled_ = static_cast<size_t>(got);
+  }
+  const auto c = static_cast<unsigned char>(buffer_[position_]);
+  if (c == 0) {
+    ended_ = true;
+    return -1;
+  }
+  return c;
+}
+
+int CsvReader::take() {
+  const int c = peek();
+  if (c >= 0) ++position_;
+  return c;
+}
+
+void CsvReader::skipLine() {
+  for (int c = take(); c >= 0; c = take()) {
+    if (c == '\n') return;
+    if (c == '\r') {
+      if (peek() == '\n') take();
+      return;
+    }
+  }
+}
+
+bool CsvReader::next(std::vector<std::string>& fields) {
+  fields.assign(kCsvCells, std::string());
+  if (atEnd()) return false;
+  enum class Place { FieldStart, Plain, Quoted, QuoteInQuoted };
+  Place place = Place::FieldStart;
+  size_t field = 0;
+  size_t kept = 0;
+  auto keep = [&](char c) {
+    if (field < kCsvCells && kept < kMaxRecordBytes) {
+      fields[field] += c;
+      ++kept;
+    }
+  };
+  for (int c = take(); c >= 0; c = take()) {
+    if (place == Place::Quoted) {
+      if (c == '"') {
+        place = Place::QuoteInQuoted;
+      } else {
+        keep(static_cast<char>(c));
+      }
+      continue;
+    }
+    if (place == Place::QuoteInQuoted) {
+      if (c == '"') {
+        keep('"');
+        place = Place::Quoted;
+        continue;
+      }
+      place = Place::Plain;  // the quote closed the field
+    }
+    if (c == ',') {
+      ++field;
+      place = Place::FieldStart;
+    } else if (c == '\n') {
+      break;
+    } else if (c == '\r') {
+      if (peek() == '\n') take();
+      break;
+    } else if (c == '"' && place == Place::FieldStart) {
+      place = Place::Quoted;
+    } else {
+      place = Place::Plain;
+      keep(static_cast<char>(c));
+    }
+  }
+  return true;
+}
+
+}  // namespace zandrel

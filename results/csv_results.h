@@ -1,0 +1,22 @@
+#pragma once
+// The CSV results file on the results list: writing the rows out, and the
+// import that replaces them with a file's rows.
+
+#include <string>
+
+namespace zandrel {
+
+// Writes the header and every row of ResultsList, in list order and as shown,
+// to the file (replaced when it exists); false when it cannot be created or
+// written.
+bool writeCsvResults(const std::string& path);
+
+// Replaces the rows of ResultsList with the records of a CSV file, all
+// unchecked; the first line is skipped whatever it holds. An empty path asks
+// for the file. A cancelled dialog or a path that is not a readable regular
+// file changes nothing and shows nothing. While it reads, ImportWindow is
+// shown and one pending window event is dropped per record: the import
+// cannot be stopped.
+void importCsvResults(const std::string& path);
+
+}  // namespace zandrel

@@ -1,0 +1,21 @@
+#include "results/import_window.h"
+
+#include "app/ui_objects.h"
+#include "config/ui_strings.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+
+bool openImportWindow() {
+  ui::WindowStyle style;
+  style.minimizeBox = false;
+  style.toolWindow = true;
+  if (!ui::openWindow(ImportWindow, 220, 135, "", style, MainWindow)) return false;
+  if (!ui::fontExists(ImportFont)) ui::loadFont(ImportFont, "Courier New", 12);
+  ui::frameGadget(ImportFrame, 5, 0, 209, 130, "");
+  ui::textGadget(ImportStatusText, 10, 55, 200, 25, gUiText[47]);
+  ui::setGadgetFont(ImportStatusText, ImportFont);
+  return true;
+}
+
+}  // namespace zandrel

@@ -1,0 +1,77 @@
+#include "results/lzma_packer.h"
+
+#include <cstdlib>
+
+extern "C" {
+#include <lzma/LzmaDec.h>
+#include <lzma/LzmaEnc.h>
+}
+
+namespace zandrel {
+namespace {
+
+void* allocate(void*, size_t size) { return size == 0 ? nullptr : std::malloc(size); }
+void release(void*, void* address) { std::free(address); }
+ISzAlloc gAllocator = {allocate, release};
+
+}  // namespace
+
+int lzmaCompress(unsigned char* dest, size_t* destLen, const unsigned char* src, size_t srcLen, unsigned char* outProps,
+                 size_t* outPropsSize, const LzmaSettings& settings) {
+  CLzmaEncProps props;
+  LzmaEncProps_Init(&props);
+  props.level = settings.level;
+  props.dictSize = settings.dictionarySize;
+  props.lc = settings.lc;
+  props.lp = settings.lp;
+  props.pb = settings.pb;
+  props.fb = settings.fastBytes;
+  props.numThreads = 1;
+  SizeT written = *destLen;
+  SizeT propsWritten = *outPropsSize;
+  const SRes result =
+      LzmaEncode(dest, &written, src, srcLen, &props, outProps, &propsWritten, 0, nullptr, &gAllocator, &gAllocator);
+  *destLen = written;
+  *outPropsSize = propsWritten;
+  return result;
+}
+
+int lzmaUncompress(unsigned char* dest, size_t* destLen, const unsigned char* src, size_t* srcLen,
+                   const unsigned char* props, size_t propsSize) {
+  SizeT written = *destLen;
+  SizeT read = *srcLen;
+  ELzmaStatus status;
+  const SRes result = LzmaDecode(dest, &written, src, &read, props, static_cast<unsigned>(propsSize), LZMA_FINISH_ANY,
+                                 &status, &gAllocator);
+  *destLen = written;
+  *srcLen = read;
+  return result;
+}
+
+size_t lzmaPack(const void* source, size_t sourceSize, unsigned char* dest, size_t capacity) {
+  if (capacity <= kLzmaPropsSize) return 0;
+  size_t streamSize = capacity - kLzmaPropsSize;
+  size_t propsSize = kLzmaPropsSize;
+  if (lzmaCompress(dest + kLzmaPropsSize, &streamSize, static_cast<const unsigned char*>(source), sourceSize, dest,
+                   &propsSize) != SZ_OK ||
+      propsSize != kLzmaPropsSize) {
+    return 0;
+  }
+  return kLzmaPropsSize + streamSize;
+}
+
+bool lzmaUnpack(const unsigned char* block, size_t blockSize, unsigned char* dest, size_t destSize) {
+  if (blockSize < kLzmaPropsSize) return false;
+  SizeT written = destSize;
+  SizeT read = blockSize - kLzmaPropsSize;
+  ELzmaStatus status;
+  const SRes result = LzmaDecode(dest, &written, block + kLzmaPropsSize, &read, block, kLzmaPropsSize, LZMA_FINISH_ANY,
+                                 &status, &gAllocator);
+  // Without an end marker, a stream ends where the range decoder has taken
+  // every byte and holds nothing more: a text size that claims more or less
+  // than the stream holds does not get there.
+  return result == SZ_OK && written == destSize && read == blockSize - kLzmaPropsSize &&
+         status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK;
+}
+
+}  // namespace zandrel

@@ -1,0 +1,380 @@
+#include "results/packed_results.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <limits>
+
+#include "engine/shared_helpers.h"
+#include "engine/unique_fd.h"
+#include "results/lzma_packer.h"
+
+namespace zandrel {
+namespace {
+
+constexpr uint16_t kLineFeed = 0x0A;
+constexpr uint16_t kCarriageReturn = 0x0D;
+constexpr uint16_t kBlank = 0x20;
+constexpr uint16_t kStar = 0x2A;
+constexpr uint16_t kDash = 0x2D;
+// How many tokens the parser takes between two looks at its stop flag.
+constexpr size_t kTokensPerStopCheck = 4096;
+// Every cell line takes at least five code units ("0-0*" and its line feed),
+// so a text holding more cells than a fourth of its units was not written by
+// an export; cutting it off there keeps the cells' memory within a few times
+// the text's size.
+constexpr size_t kFewestUnitsPerCell = 4;
+
+void appendUnit(std::string& out, uint32_t unit) {
+  out += static_cast<char>(unit & 0xFF);
+  out += static_cast<char>(unit >> 8);
+}
+
+void appendUtf16le(std::string& out, std::string_view text) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const auto continuation = [&](size_t i) { return (byte(i) & 0xC0) == 0x80; };
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const unsigned char lead = byte(pos);
+    if (lead < 0x80) {
+      appendUnit(out, lead);
+      ++pos;
+      continue;
+    }
+    // The same decoding as the sort order: anything but a shortest-form scalar
+    // value is a stray byte.
+    size_t length = 0;
+    uint32_t cp = 0;
+    uint32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2, cp = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3, cp = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4, cp = lead & 0x07, minimum = 0x10000;
+    }
+    bool valid = length != 0 && pos + length <= text.size();
+    for (size_t i = 1; valid && i < length; ++i) {
+      valid = continuation(pos + i);
+      cp = (cp << 6) | (byte(pos + i) & 0x3F);
+    }
+    valid = valid && cp >= minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    if (!valid) {
+      appendUnit(out, 0xDC00 + lead);
+      ++pos;
+    } else if (cp >= 0x10000) {
+      appendUnit(out, 0xD800 + ((cp - 0x10000) >> 10));
+      appendUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+      pos += length;
+    } else {
+      appendUnit(out, cp);
+      pos += length;
+    }
+  }
+}
+
+void appendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// UTF-16LE code units held in bytes; an odd last byte is not a unit.
+class Units {
+ public:
+  explicit Units(std::string_view bytes) : bytes_(bytes) {}
+  size_t size() const { return bytes_.size() / 2; }
+  uint16_t operator[](size_t i) const {
+    return static_cast<uint16_t>(static_cast<unsigned char>(bytes_[2 * i]) |
+                                 static_cast<unsigned char>(bytes_[2 * i + 1]) << 8);
+  }
+
+  // Units begin to end as UTF-8.
+  std::string utf8(size_t begin, size_t end) const {
+    std::string out;
+    out.reserve(end - begin);
+    for (size_t i = begin; i < end; ++i) {
+      const uint16_t unit = (*this)[i];
+      if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < end && (*this)[i + 1] >= 0xDC00 && (*this)[i + 1] <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((unit - 0xD800u) << 10) + ((*this)[i + 1] - 0xDC00u));
+        ++i;
+      } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
+        out += static_cast<char>(unit - 0xDC00);  // a byte that was not UTF-8
+      } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+        appendUtf8(out, 0xFFFD);
+      } else {
+        appendUtf8(out, unit);
+      }
+    }
+    return out;
+  }
+
+  bool contains(size_t begin, size_t end, uint16_t unit) const {
+    for (size_t i = begin; i < end; ++i) {
+      if ((*this)[i] == unit) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::string_view bytes_;
+};
+
+void appendField(std::string& out, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+uint32_t fieldAt(std::string_view bytes, size_t offset) {
+  uint32_t value = 0;
+  for (size_t i = 4; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+  return value;
+}
+
+int32_t signedFieldAt(std::string_view bytes, size_t offset) { return static_cast<int32_t>(fieldAt(bytes, offset)); }
+
+uint32_t blockCrc32(std::string_view block) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  // zlib takes at most 4 GiB less one byte per call; blocks here stay far below.
+  return static_cast<uint32_t>(
+      crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size())));
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+    text.replace(pos, from.size(), to);
+  }
+  return text;
+}
+
+// The group number as the reader takes it: the decimal number at the start
+// after blanks, 0 when there is none.
+int64_t groupNumber(const std::string& text) {
+  size_t pos = text.find_first_not_of(" \t");
+  if (pos == std::string::npos) return 0;
+  bool negative = false;
+  if (text[pos] == '+' || text[pos] == '-') negative = text[pos++] == '-';
+  int64_t value = 0;
+  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+    const int digit = text[pos] - '0';
+    if (value > (std::numeric_limits<int64_t>::max() - digit) / 10) break;  // saturate, never wrap
+    value = value * 10 + digit;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+std::string utf8ToUtf16le(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  appendUtf16le(out, text);
+  return out;
+}
+
+std::string utf16leToUtf8(std::string_view units) {
+  const Units text(units);
+  return text.utf8(0, text.size());
+}
+
+std::string buildPackedText(const ResultsRows& rows, const std::string& starEscape, const std::string& newlineEscape) {
+  std::string text;
+  std::string line;
+  for (size_t row = 0; row < rows.size(); ++row) {
+    for (int column = 0; column < kResultsColumns; ++column) {
+      const size_t index = static_cast<size_t>(column);
+      std::string cell = index < rows[row].size() ? rows[row][index] : std::string();
+      if (column == 1) cell = replaceAll(replaceAll(std::move(cell), "*", starEscape), "\n", newlineEscape);
+      line = std::to_string(row);
+      line += '-';
+      line += static_cast<char>('0' + column);
+      line += '*';
+      line += cell;
+      line += '\n';
+      appendUtf16le(text, line);
+    }
+  }
+  return text;
+}
+
+std::string packResultsFile(std::string_view packedText) {
+  std::string block;
+  // A text the reader would refuse is not worth a long packing.
+  if (static_cast<int64_t>(packedText.size()) <= kMaxUnpackedSize) {
+    block.resize(packedText.size() + kPackingHeadroom);
+    block.resize(
+        lzmaPack(packedText.data(), packedText.size(), reinterpret_cast<unsigned char*>(block.data()), block.size()));
+  }
+  std::string file;
+  file.reserve(kPackedFrameSize + block.size());
+  appendField(file, 0xFFFFFFFFu);
+  appendField(file, static_cast<uint32_t>(block.size()));
+  appendField(file, static_cast<uint32_t>(std::min<size_t>(packedText.size(), std::numeric_limits<int32_t>::max())));
+  file += block;
+  appendField(file, block.empty() ? 0 : blockCrc32(block));
+  return file;
+}
+
+std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
+  if (fileBytes.size() < kPackedFrameSize) return std::nullopt;
+  // The -1 field in front is skipped unread.
+  const int64_t packedSize = signedFieldAt(fileBytes, 4);
+  const int64_t unpackedSize = signedFieldAt(fileBytes, 8);
+  if (packedSize <= 0 || unpackedSize <= 0) return std::nullopt;
+  if (static_cast<uint64_t>(packedSize) + kPackedFrameSize != fileBytes.size()) return std::nullopt;
+  if (unpackedSize > kMaxUnpackedSize || unpackedSize > packedSize * kMaxPackingRatio ||
+      packedSize > unpackedSize + static_cast<int64_t>(kPackingHeadroom)) {
+    return std::nullopt;
+  }
+  const std::string_view block = fileBytes.substr(kPackedHeaderSize, static_cast<size_t>(packedSize));
+  // Damaged data never reaches the decoder.
+  if (blockCrc32(block) != fieldAt(fileBytes, kPackedHeaderSize + block.size())) return std::nullopt;
+  std::string text(static_cast<size_t>(unpackedSize), '\0');
+  if (!lzmaUnpack(reinterpret_cast<const unsigned char*>(block.data()), block.size(),
+                  reinterpret_cast<unsigned char*>(text.data()), text.size())) {
+    return std::nullopt;
+  }
+  return text;
+}
+
+std::optional<std::string> readPackedResultsFile(const std::string& path) {
+  const UniqueFd file = openForReading(path);
+  struct stat info;
+  if (!file.valid() || fstat(file.get(), &info) != 0) return std::nullopt;
+  const int64_t longest = kMaxUnpackedSize + static_cast<int64_t>(kPackingHeadroom + kPackedFrameSize);
+  if (info.st_size < static_cast<off_t>(kPackedFrameSize) || info.st_size > longest) return std::nullopt;
+  std::string bytes(static_cast<size_t>(info.st_size), '\0');
+  size_t filled = 0;
+  while (filled < bytes.size()) {
+    const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;  // shorter than it was a moment ago: the checks see the bytes there are
+    filled += static_cast<size_t>(got);
+  }
+  bytes.resize(filled);
+  return unpackResultsFile(bytes);
+}
+
+bool writePackedResultsFile(const std::string& path, std::string_view bytes) {
+  UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!file.valid()) return false;
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t put = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    written += static_cast<size_t>(put);
+  }
+  return ::close(file.release()) == 0;
+}
+
+void parseNativeImport(std::string_view packedText, std::vector<std::string>& cells, const std::atomic<bool>* stop) {
+  const Units text(packedText);
+  const size_t count = text.size();
+  const size_t mostCells = cells.size() + count / kFewestUnitsPerCell;
+  int state = 0;  // 0 for the first token (the marker of row 0, column 0), then 1 to 6 by column
+  bool skipRow = false;
+  size_t tokens = 0;
+  size_t pos = 0;
+  for (;;) {
+    while (pos < count && text[pos] == kStar) ++pos;  // empty tokens do not count
+    if (pos >= count || cells.size() >= mostCells) break;
+    if (stop != nullptr && ++tokens % kTokensPerStopCheck == 0 && stop->load(std::memory_order_relaxed)) return;
+    size_t begin = pos;
+    while (pos < count && text[pos] != kStar) ++pos;
+    size_t end = pos;
+    const size_t tokenBegin = begin;
+    const size_t tokenEnd = end;
+
+    // The cell text, without the line feed and the next line's marker.
+    while (begin < end && text[begin] == kLineFeed) ++begin;
+    while (end > begin && text[end - 1] == kLineFeed) --end;
+    while (begin < end && text[begin] == kBlank) ++begin;
+    while (end > begin && text[end - 1] == kBlank) --end;
+    for (size_t i = begin; i < end; ++i) {
+      if (text[i] == kLineFeed) {
+        end = i;
+        break;
+      }
+    }
+    // An empty cell leaves only the next marker, which holds the "-".
+    const bool marker = text.contains(begin, end, kDash);
+    switch (state) {
+      case 0:
+        break;
+      case 1: {
+        const auto trimmed = [&](size_t i) {
+          const uint16_t unit = text[i];
+          return unit == kLineFeed || unit == kCarriageReturn || unit == kBlank;
+        };
+        while (begin < end && trimmed(begin)) ++begin;
+        while (end > begin && trimmed(end - 1)) --end;
+        // A Group cell of blanks alone drops its row too, or its row would
+        // give five cells and shift every later one.
+        skipRow = marker || begin == end;
+        if (!skipRow) cells.push_back(text.utf8(begin, end));
+        break;
+      }
+      case 2: {
+        if (skipRow) break;
+        // A file name holds no line feed of its own (it went out escaped), so
+        // its line ends at the first one: blanks at its ends stay, and an empty
+        // name stays empty instead of reading the next line's marker.
+        size_t nameEnd = tokenBegin;
+        while (nameEnd < tokenEnd && text[nameEnd] != kLineFeed) ++nameEnd;
+        cells.push_back(nameEnd == tokenBegin ? std::string("*") : text.utf8(tokenBegin, nameEnd));
+        break;
+      }
+      default:
+        if (skipRow) break;
+        // An empty Size cell gets the placeholder as the hash cells do, so the
+        // row keeps its six cells.
+        cells.push_back(marker || begin == end ? std::string("*") : text.utf8(begin, end));
+        break;
+    }
+    if (state == 6) state = 0;
+    ++state;
+  }
+}
+
+ResultsRows rowsFromImportCells(const std::vector<std::string>& cells, const std::string& starEscape,
+                                const std::string& newlineEscape) {
+  ResultsRows rows;
+  bool rowAdded = false;  // whether the cells of the current row have a row to go to
+  int64_t previousGroup = 0;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const size_t column = i % kResultsColumns;
+    const std::string& cell = cells[i];
+    const bool placeholder = trimBlanks(cell) == "*";
+    if (column == 0) {
+      if (cell.empty()) break;
+      rowAdded = false;
+      if (placeholder) continue;
+      const int64_t group = groupNumber(cell);
+      if (group == 0 ? !rows.empty() : group != previousGroup && group != previousGroup + 1) break;
+      previousGroup = group;
+      rows.emplace_back(kResultsColumns);
+      rows.back()[0] = cell;
+      rowAdded = true;
+    } else if (rowAdded && !placeholder) {
+      rows.back()[column] = column == 1 ? replaceAll(replaceAll(cell, starEscape, "*"), newlineEscape, "\n") : cell;
+    }
+  }
+  return rows;
+}
+
+}  // namespace zandrel

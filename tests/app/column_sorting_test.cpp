@@ -1,0 +1,102 @@
+// Sorting ResultsList by a click on a column title, through the real window.
+
+#include <gtest/gtest.h>
+
+#include "results/column_sorting.h"
+#include "tests/app/window_test_support.h"
+
+namespace zandrel {
+namespace {
+
+using testing::MainWindowTest;
+using Arrow = ui::SortArrow;
+namespace drive = ui::testing;
+
+class ColumnSortingTest : public MainWindowTest {
+ protected:
+  static void addResult(const std::string& group, const std::string& file, const std::string& size,
+                        bool checked = false) {
+    const int row = ui::rowCount(ResultsList);
+    ui::addRow(ResultsList, -1, group);
+    ui::setRowText(ResultsList, row, FilenameColumn, file);
+    ui::setRowText(ResultsList, row, SizeColumn, size);
+    if (checked) ui::setRowState(ResultsList, row, ui::kRowChecked);
+  }
+  static std::vector<std::string> column(int c) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < ui::rowCount(ResultsList); ++row) texts.push_back(ui::rowText(ResultsList, row, c));
+    return texts;
+  }
+  static std::vector<Arrow> arrows() {
+    std::vector<Arrow> all;
+    for (int c = 0; c < ui::columnCount(ResultsList); ++c) all.push_back(ui::columnSortArrow(ResultsList, c));
+    return all;
+  }
+  static GtkArrowType drawnArrow(int c) {
+    GtkArrowType type = GTK_ARROW_NONE;
+    EXPECT_TRUE(drive::columnArrowShown(ResultsList, c, &type)) << c;
+    return type;
+  }
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(ColumnSortingTest, TitleClicksSortDescendingThenAscendingWithTheirArrows) {
+  addResult("2", "/b", "1.00 KB");
+  addResult("10", "/a", "3 Byte", true);
+  addResult("1", "/C", "512 Byte");
+  const Arrow none = Arrow::None;
+
+  drive::clickColumnTitle(ResultsList, GroupColumn);
+  EXPECT_EQ(column(GroupColumn), (Texts{"10", "2", "1"}));  // by number, not as text
+  EXPECT_EQ(arrows(), (std::vector<Arrow>{Arrow::Down, none, none, none, none, none}));
+  EXPECT_EQ(drawnArrow(GroupColumn), GTK_ARROW_DOWN);
+  EXPECT_TRUE(rowChecked(ResultsList, 0));  // the check mark moved with its row
+
+  drive::clickColumnTitle(ResultsList, GroupColumn);
+  EXPECT_EQ(column(GroupColumn), (Texts{"1", "2", "10"}));
+  EXPECT_EQ(drawnArrow(GroupColumn), GTK_ARROW_UP);
+  EXPECT_TRUE(rowChecked(ResultsList, 2));
+  drive::clickColumnTitle(ResultsList, GroupColumn);
+  EXPECT_EQ(column(GroupColumn), (Texts{"10", "2", "1"}));
+
+  // Another column takes the arrow and starts again with descending.
+  drive::clickColumnTitle(ResultsList, SizeColumn);
+  EXPECT_EQ(column(SizeColumn), (Texts{"1.00 KB", "512 Byte", "3 Byte"}));
+  EXPECT_EQ(arrows(), (std::vector<Arrow>{none, none, Arrow::Down, none, none, none}));
+  EXPECT_FALSE(drive::columnArrowShown(ResultsList, GroupColumn));
+  EXPECT_EQ(drawnArrow(SizeColumn), GTK_ARROW_DOWN);
+
+  // File names by code unit: upper case before lower case.
+  drive::clickColumnTitle(ResultsList, FilenameColumn);
+  drive::clickColumnTitle(ResultsList, FilenameColumn);
+  EXPECT_EQ(column(FilenameColumn), (Texts{"/C", "/a", "/b"}));
+  EXPECT_EQ(arrows(), (std::vector<Arrow>{none, Arrow::Up, none, none, none, none}));
+  EXPECT_EQ(settle(), std::nullopt);
+}
+
+TEST_F(ColumnSortingTest, NoSortWhileACommandWindowIsOpen) {
+  addResult("1", "/a", "");
+  addResult("2", "/b", "");
+  // The file actions and the imports address rows by position while they run.
+  ASSERT_TRUE(ui::openWindow(ProgressWindow, 300, 90, "", ui::WindowStyle{}, MainWindow));
+  drive::clickColumnTitle(ResultsList, GroupColumn);
+  EXPECT_EQ(column(GroupColumn), (Texts{"1", "2"}));
+  EXPECT_EQ(ui::columnSortArrow(ResultsList, GroupColumn), Arrow::None);
+  ui::closeWindow(ProgressWindow);
+  drive::clickColumnTitle(ResultsList, GroupColumn);
+  EXPECT_EQ(column(GroupColumn), (Texts{"2", "1"}));
+}
+
+TEST_F(ColumnSortingTest, AnUnregisteredColumnSortsAsText) {
+  for (const char* location : {"/b10", "/B", "/b9"}) ui::addRow(LocationsList, -1, location);
+  EXPECT_EQ(sortListByColumn(LocationsList, 0, kSortAscending), 0);
+  EXPECT_EQ(rows(LocationsList), (Texts{"/B", "/b10", "/b9"}));
+  EXPECT_EQ(gSortColumns[0].gadget, LocationsList);
+  EXPECT_EQ(gSortColumns[0].sortType, kSortText);
+  sortListByColumn(LocationsList, 0, kSortDescending);
+  EXPECT_EQ(rows(LocationsList), (Texts{"/b9", "/b10", "/B"}));
+}
+
+}  // namespace
+}  // namespace zandrel

@@ -1,0 +1,188 @@
+// The CSV export and import through the real window, with the drop-down
+// arrows of the Export and Import buttons.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/program_state.h"
+#include "config/languages.h"
+#include "results/csv_results.h"
+#include "tests/app/window_test_support.h"
+
+namespace zandrel {
+namespace {
+
+using testing::MainWindowTest;
+using testing::readAll;
+using Answer = ui::testing::DialogAnswer;
+using Cells = std::vector<std::string>;
+namespace drive = ui::testing;
+
+class CsvResultsTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    lastExportPath.clear();
+    buildCsvPopupMenus();  // start-up makes them, not the window
+  }
+  void TearDown() override {
+    ui::freeMenu(ExportPopupMenu);
+    ui::freeMenu(ImportPopupMenu);
+    MainWindowTest::TearDown();
+  }
+
+  static void addResult(const Cells& cells, bool checked = false) {
+    const int row = ui::rowCount(ResultsList);
+    ui::addRow(ResultsList, -1, "");
+    for (size_t column = 0; column < cells.size(); ++column) {
+      ui::setRowText(ResultsList, row, static_cast<int>(column), cells[column]);
+    }
+    if (checked) ui::setRowState(ResultsList, row, ui::kRowChecked);
+  }
+  static std::vector<Cells> results() {
+    std::vector<Cells> all;
+    for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
+      Cells cells;
+      for (int column = 0; column < 6; ++column) cells.push_back(ui::rowText(ResultsList, row, column));
+      all.push_back(cells);
+    }
+    return all;
+  }
+  void exportTo(const std::string& file) {
+    drive::answerNextDialog(Answer::Ok, {file});
+    drive::activateMenuItem(ExportCsvItem);
+    settle();
+  }
+  void importFrom(const std::string& file) {
+    drive::answerNextDialog(Answer::Ok, {file});
+    drive::activateMenuItem(ImportCsvItem);
+    settle();
+  }
+};
+
+TEST_F(CsvResultsTest, ExportedRowsImportBackInTheShownOrder) {
+  addResult({"2", "/data/b,with comma.txt", "1.00 KB", "", "", "0badc0de"}, true);
+  addResult({"1", "/data/say \"hi\".txt", "512 Byte", "abc", "", ""});
+  addResult({"10", "/data/line\nfeed", "3 Byte", "", "", ""});
+  drive::clickColumnTitle(ResultsList, GroupColumn);  // descending by group: 10, 2, 1
+  drive::clickColumnTitle(ResultsList, GroupColumn);  // ascending: 1, 2, 10
+  const std::vector<Cells> shown = results();
+
+  const std::string file = path("results");
+  exportTo(file);
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");
+  EXPECT_EQ(lastExportPath, file + ".csv");
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(readAll(file + ".csv"),
+            "Group,Name,Size,MD5,SHA1,CRC32\r\n"
+            "\"1\",\"/data/say \"\"hi\"\".txt\",\"512 Byte\",\"abc\",\"\",\"\"\r\n"
+            "\"2\",\"/data/b,with comma.txt\",\"1.00 KB\",\"\",\"\",\"0badc0de\"\r\n"
+            "\"10\",\"/data/line\nfeed\",\"3 Byte\",\"\",\"\",\"\"\r\n");
+
+  ui::clearRows(ResultsList);
+  addResult({"99", "/left over"});
+  ui::setGadgetState(MainPanel, OptionsTab);
+  importFrom(file + ".csv");
+  EXPECT_EQ(drive::lastDialogTitle(), "Open file");
+  EXPECT_EQ(results(), shown);
+  for (int row = 0; row < 3; ++row) EXPECT_FALSE(rowChecked(ResultsList, row)) << row;
+  EXPECT_FALSE(ui::windowExists(ImportWindow));
+  EXPECT_EQ(ui::gadgetState(MainPanel), OptionsTab);  // the import does not switch tabs
+}
+
+TEST_F(CsvResultsTest, ExportNamesAndReplacesFiles) {
+  drive::forgetDialogs();
+  drive::activateMenuItem(ExportCsvItem);  // no rows: no dialog at all
+  settle();
+  EXPECT_EQ(drive::lastDialogTitle(), "");
+
+  addResult({"1", "/a", "3 Byte", "", "", ""});
+  const std::string other = writeFile("kept.txt", "old content");
+  exportTo(other);
+  EXPECT_EQ(lastExportPath, other);  // an extension, whatever it is, stays
+  EXPECT_EQ(readAll(other), "Group,Name,Size,MD5,SHA1,CRC32\r\n\"1\",\"/a\",\"3 Byte\",\"\",\"\",\"\"\r\n");
+
+  drive::answerNextDialog(Answer::Cancel);
+  drive::activateMenuItem(ExportCsvItem);
+  settle();
+  EXPECT_EQ(lastExportPath, other);
+
+  // A folder where the file should go: nothing written, nothing shown.
+  makeFolder("taken.csv");
+  drive::forgetDialogs();
+  exportTo(path("taken"));
+  EXPECT_EQ(lastExportPath, path("taken.csv"));
+  EXPECT_TRUE(std::filesystem::is_directory(path("taken.csv")));
+}
+
+TEST_F(CsvResultsTest, ImportDropsOnePendingEventPerLineCloseRequestsToo) {
+  const std::string file = writeFile("two.csv", "Group,Name,Size,MD5,SHA1,CRC32\r\n\"1\",\"/a\"\r\n\"1\",\"/b\"\r\n");
+  drive::answerNextDialog(Answer::Ok, {file});
+  drive::activateMenuItem(ImportCsvItem);
+  drive::requestClose(MainWindow);
+  drive::clickButton(InvertSelectionButton);
+  drive::clickButton(InvertSelectionButton);
+  settle();
+  // The close request and the first Invert went with the two lines; the second Invert ran after.
+  EXPECT_TRUE(ui::windowExists(MainWindow));
+  ASSERT_EQ(ui::rowCount(ResultsList), 2);
+  EXPECT_TRUE(rowChecked(ResultsList, 0));
+  EXPECT_TRUE(rowChecked(ResultsList, 1));
+}
+
+TEST_F(CsvResultsTest, NothingReadableChangesNothing) {
+  addResult({"1", "/kept"});
+  const std::string fifo = path("pipe.csv");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string dangling = path("gone.csv");
+  std::filesystem::create_symlink(path("missing.csv"), dangling);
+  for (const std::string& source : {fifo, dangling, makeFolder("folder.csv")}) {
+    importCsvResults(source);  // a pipe without a writer must not hang the import
+    EXPECT_EQ(results(), (std::vector<Cells>{{"1", "/kept", "", "", "", ""}})) << source;
+  }
+  drive::answerNextDialog(Answer::Cancel);
+  drive::activateMenuItem(ImportCsvItem);
+  settle();
+  EXPECT_EQ(ui::rowCount(ResultsList), 1);
+  EXPECT_FALSE(ui::windowExists(ImportWindow));
+}
+
+TEST_F(CsvResultsTest, DropDownArrowsShowTheirCsvItemsBelowTheButtons) {
+  drive::activateMenuItem(GermanItem);
+  settle();
+  EXPECT_EQ(ui::menuLayout(ExportPopupMenu), std::vector<std::string>{"CSV"});
+  EXPECT_EQ(ui::menuLayout(ImportPopupMenu), std::vector<std::string>{"CSV"});
+  addResult({"1", "/a"});
+  ui::setGadgetState(MainPanel, ResultsTab);
+  settle();
+
+  const struct {
+    int button;
+    int menu;
+    int item;
+    const char* dialogTitle;
+  } cases[] = {{ExportButton, ExportPopupMenu, ExportCsvItem, "Datei speichern unter"},
+               {ImportButton, ImportPopupMenu, ImportCsvItem, "Datei öffnen"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    ASSERT_TRUE(drive::clickDropDownArrow(c.button));
+    EXPECT_EQ(ui::pollEvent().kind, ui::EventKind::None);  // no click of the button itself
+    int x = 0, y = 0;
+    ASSERT_TRUE(drive::popupMenuShown(c.menu, &x, &y));
+    const GdkRectangle button = drive::screenRect(c.button);
+    EXPECT_EQ(x, button.x);
+    EXPECT_EQ(y, button.y + button.height);
+    drive::answerNextDialog(Answer::Cancel);
+    drive::choosePopupItem(c.item);
+    settle();
+    EXPECT_FALSE(drive::popupMenuShown(c.menu));
+    EXPECT_EQ(drive::lastDialogTitle(), c.dialogTitle);
+  }
+  EXPECT_EQ(ui::rowCount(ResultsList), 1);
+}
+
+}  // namespace
+}  // namespace zandrel

@@ -1,0 +1,281 @@
+// Export and import of the packed results file through the real window: the
+// Export and Import buttons, ImportWindow and files dropped on the results.
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+
+#include "app/program_state.h"
+#include "app/results_import.h"
+#include "engine/hash_passes.h"
+#include "results/lzma_packer.h"
+#include "results/packed_results.h"
+#include "tests/app/window_test_support.h"
+
+namespace zandrel {
+namespace {
+
+using testing::MainWindowTest;
+using testing::readAll;
+using testing::Script;
+using Answer = ui::testing::DialogAnswer;
+namespace drive = ui::testing;
+namespace fs = std::filesystem;
+
+class PackedResultsWindowTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    // Start-up computes them, not the window.
+    const std::string star("\x2A\x00", 2);
+    gStarEscape = fingerprintBytes(star, HashKind::Sha1) + fingerprintBytes(star, HashKind::Md5);
+    gNewlineEscape = fingerprintBytes(star, HashKind::Md5) + fingerprintBytes(star, HashKind::Sha1);
+    lastExportPath.clear();
+  }
+
+  static void setRows(const ResultsRows& rows, bool checked = false) {
+    ui::clearRows(ResultsList);
+    for (const auto& cells : rows) {
+      const int row = ui::rowCount(ResultsList);
+      ui::addRow(ResultsList, -1, "");
+      for (size_t column = 0; column < cells.size(); ++column) {
+        ui::setRowText(ResultsList, row, static_cast<int>(column), cells[column]);
+      }
+      if (checked) ui::setRowState(ResultsList, row, ui::kRowChecked);
+    }
+  }
+  static ResultsRows shownRows() {
+    ResultsRows rows;
+    for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
+      rows.emplace_back();
+      for (int column = 0; column < kResultsColumns; ++column)
+        rows.back().push_back(ui::rowText(ResultsList, row, column));
+    }
+    return rows;
+  }
+  static bool anyRowChecked() {
+    for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
+      if (rowChecked(ResultsList, row)) return true;
+    }
+    return false;
+  }
+
+  void exportTo(const std::string& file) {
+    drive::answerNextDialog(Answer::Ok, {file});
+    drive::clickButton(ExportButton);
+    settle();
+  }
+  // Picks the file in the open dialog; then answers the error box when one is expected.
+  void importFrom(const std::string& file, bool refused = false) {
+    drive::answerNextDialog(Answer::Ok, {file});
+    if (refused) drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(ImportButton);
+    settle();
+  }
+  // Files that an open dialog shows are named .txt: GTK 2's file chooser leaks
+  // a little for each file of a type without an icon, which the leak check
+  // would take for ours.
+  //
+  // A results file written as the Export button writes it.
+  std::string resultsFile(const std::string& name, const ResultsRows& rows) {
+    return writeFile(name, packResultsFile(buildPackedText(rows, gStarEscape, gNewlineEscape)));
+  }
+};
+
+const ResultsRows kOldRows = {{"1", "/old/a", "3 Byte", "", "", "c"}, {"1", "/old/b", "3 Byte", "", "", "c"}};
+
+TEST_F(PackedResultsWindowTest, ExportedRowsImportBackAsTheyWere) {
+  const ResultsRows rows = {
+      {"1", "/data/star*name.txt", "12 Byte", "", "da39a3ee5e6b4b0d3255bfef95601890afd80709", "1A2B"},
+      {"1", "/data/line\nfeed", "12 Byte", "", "da39a3ee5e6b4b0d3255bfef95601890afd80709", "1A2B"},
+      {"2", "/data/bad\xFF byte-name", "1.50 KB", "", "356a192b7913b04c54574d18c28d46e6395428ab", "0"},
+      {"2", "/data/caf\xC3\xA9", "1.50 KB", "", "356a192b7913b04c54574d18c28d46e6395428ab", "0"},
+  };
+  setRows(rows);
+  const std::string file = writeFile("results.txt", std::string(100000, 'x'));  // replaced, not asked about
+  exportTo(file);
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");
+  EXPECT_EQ(lastExportPath, file);
+  const std::optional<std::string> text = readPackedResultsFile(file);
+  ASSERT_TRUE(text);
+  EXPECT_NE(utf16leToUtf8(*text).find("0-1*/data/star" + gStarEscape + "name.txt\n"), std::string::npos);
+
+  setRows(kOldRows, true);
+  importFrom(file);
+  EXPECT_EQ(drive::lastDialogTitle(), "Open file");
+  EXPECT_EQ(shownRows(), rows);
+  EXPECT_FALSE(anyRowChecked());
+  EXPECT_FALSE(ui::windowExists(ImportWindow));
+  EXPECT_TRUE(gImportRows.empty());
+}
+
+TEST_F(PackedResultsWindowTest, ExportWritesTheRowsInTheOrderShown) {
+  setRows({{"1", "/b", "1 Byte", "", "", "c"}, {"1", "/a", "1 Byte", "", "", "c"}, {"2", "/c", "2 Byte", "", "", "d"}});
+  drive::clickColumnTitle(ResultsList, FilenameColumn);
+  const ResultsRows shown = shownRows();
+  ASSERT_NE(shown[0][1], "/b");
+
+  exportTo(path("sorted"));
+  const std::optional<std::string> text = readPackedResultsFile(path("sorted"));
+  ASSERT_TRUE(text);
+  std::string expected;
+  for (size_t row = 0; row < shown.size(); ++row) {
+    for (size_t column = 0; column < 6; ++column) {
+      expected += std::to_string(row) + "-" + std::to_string(column) + "*" + shown[row][column] + "\n";
+    }
+  }
+  EXPECT_EQ(utf16leToUtf8(*text), expected);
+}
+
+TEST_F(PackedResultsWindowTest, CancelledOrNeedlessDialogsChangeNothing) {
+  drive::forgetDialogs();
+  drive::clickButton(ExportButton);  // no rows: no dialog, nothing would answer one
+  settle();
+  EXPECT_EQ(drive::lastDialogTitle(), "");
+
+  setRows(kOldRows, true);
+  lastExportPath = path("earlier");
+  drive::answerNextDialog(Answer::Cancel);
+  drive::clickButton(ExportButton);
+  settle();
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");
+  EXPECT_EQ(lastExportPath, path("earlier"));
+  EXPECT_TRUE(testing::namesIn(path()).empty());
+
+  drive::forgetDialogs();
+  drive::answerNextDialog(Answer::Cancel);
+  drive::clickButton(ImportButton);
+  settle();
+  EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
+  EXPECT_EQ(shownRows(), kOldRows);
+}
+
+TEST_F(PackedResultsWindowTest, DamagedFilesAreRefusedAndTheRowsStay) {
+  const std::string good = packResultsFile(buildPackedText(kOldRows, gStarEscape, gNewlineEscape));
+  std::string wrongCrc = good;
+  wrongCrc.back() ^= 1;
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const std::vector<Case> cases = {
+      {"empty", ""},
+      {"truncated", good.substr(0, good.size() - 3)},
+      {"wrong crc", wrongCrc},
+      {"windows layout", good.substr(4)},
+  };
+  setRows({{"7", "/kept", "1 Byte", "", "", "c"}}, true);
+  const ResultsRows before = shownRows();
+  for (const Case& c : cases) {
+    const std::string file = writeFile(std::string("damaged ") + c.name + ".txt", c.bytes);
+    importFrom(file, true);
+    EXPECT_EQ(drive::lastDialogTitle(), "Error") << c.name;
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + file + "\"") << c.name;
+    EXPECT_EQ(shownRows(), before) << c.name;
+    EXPECT_TRUE(rowChecked(ResultsList, 0)) << c.name;
+  }
+  // A file gone before the import gets the same box.
+  fs::create_symlink(path("gone"), path("dangling"));
+  drive::answerNextDialog(Answer::Ok);
+  importResults(path("dangling"));
+  EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + path("dangling") + "\"");
+  EXPECT_EQ(shownRows(), before);
+}
+
+// Packs faster than the writer's settings; the reader takes any LZMA settings.
+std::string quicklyPackedFile(const std::string& text) {
+  std::string block(text.size() + 128, '\0');
+  size_t streamSize = block.size() - kLzmaPropsSize;
+  size_t propsSize = kLzmaPropsSize;
+  LzmaSettings settings;
+  settings.level = 0;
+  EXPECT_EQ(lzmaCompress(reinterpret_cast<unsigned char*>(block.data()) + kLzmaPropsSize, &streamSize,
+                         reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                         reinterpret_cast<unsigned char*>(block.data()), &propsSize, settings),
+            0);
+  block.resize(kLzmaPropsSize + streamSize);
+  const auto field = [](uint32_t value) {
+    std::string bytes;
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((value >> shift) & 0xFF);
+    return bytes;
+  };
+  const uint32_t crc =
+      static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size())));
+  return field(0xFFFFFFFF) + field(static_cast<uint32_t>(block.size())) + field(static_cast<uint32_t>(text.size())) +
+         block + field(crc);
+}
+
+TEST_F(PackedResultsWindowTest, CloseRequestDuringALongImportKeepsTheOldRows) {
+  ResultsRows many;
+  for (int i = 0; i < 60000; ++i) {
+    many.push_back({std::to_string(i / 2 + 1), "/some/rather/long/folder/name/file" + std::to_string(i) + ".dat",
+                    "1.50 KB", "d41d8cd98f00b204e9800998ecf8427e", "da39a3ee5e6b4b0d3255bfef95601890afd80709", "1A"});
+  }
+  const std::string file = writeFile("many.txt", quicklyPackedFile(buildPackedText(many, gStarEscape, gNewlineEscape)));
+  ASSERT_TRUE(readPackedResultsFile(file));
+  setRows(kOldRows, true);
+
+  int width = 0, height = 0;
+  std::string status;
+  Script script;
+  script.when([] { return ui::windowExists(ImportWindow); },
+              [&] {
+                width = ui::windowWidth(ImportWindow);
+                height = ui::windowHeight(ImportWindow);
+                status = ui::gadgetText(ImportStatusText);
+                drive::requestClose(MainWindow);  // any window's close box ends the import, never the program
+              });
+  script.start();
+  drive::forgetDialogs();
+  importFrom(file);
+  for (int i = 0; i < 1000 && !script.finished(); ++i) settle();
+
+  EXPECT_TRUE(script.finished());
+  EXPECT_EQ(width, 220);
+  EXPECT_EQ(height, 135);
+  EXPECT_EQ(status, "Importing");
+  EXPECT_FALSE(ui::windowExists(ImportWindow));
+  EXPECT_TRUE(ui::windowExists(MainWindow));
+  EXPECT_EQ(shownRows(), kOldRows);
+  EXPECT_TRUE(rowChecked(ResultsList, 1));
+  EXPECT_TRUE(gImportRows.empty());
+  EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
+}
+
+TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
+  const ResultsRows first = {{"1", "/first/a", "1 Byte", "", "", "c"}, {"1", "/first/b", "1 Byte", "", "", "c"}};
+  const std::string a = resultsFile("a.zrl", first);
+  const std::string b = resultsFile("b.zrl", {{"1", "/second", "1 Byte", "", "", "c"}});
+  const std::string c = writeFile("c.zrl", "damaged");
+  setRows(kOldRows);
+  drive::forgetDialogs();
+  drive::dropFiles(ResultsList, {a, b, c});
+  settle();
+  EXPECT_EQ(shownRows(), first);
+  EXPECT_EQ(drive::lastDialogTitle(), "");
+
+  // A first path that does not open is ignored, whatever follows it.
+  fs::create_symlink(path("gone"), path("dangling"));
+  drive::dropFiles(ResultsList, {path("dangling"), b});
+  drive::dropFiles(ResultsList, {makeFolder("folder"), b});
+  settle();
+  EXPECT_EQ(shownRows(), first);
+  EXPECT_EQ(drive::lastDialogTitle(), "");
+
+  // The CSV header anywhere in the first line makes it a CSV file.
+  const std::string csv = writeFile("list.txt",
+                                    "saved: Group,Name,Size,MD5,SHA1,CRC32\r\n"
+                                    "\"4\",\"/csv/file\",\"9 Byte\",\"\",\"\",\"e\"\r\n");
+  drive::dropFiles(ResultsList, {csv, a});
+  settle();
+  EXPECT_EQ(shownRows(), (ResultsRows{{"4", "/csv/file", "9 Byte", "", "", "e"}}));
+
+  drive::answerNextDialog(Answer::Ok);
+  drive::dropFiles(ResultsList, {c, a});
+  settle();
+  EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + c + "\"");
+}
+
+}  // namespace
+}  // namespace zandrel
