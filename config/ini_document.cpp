@@ -1,5 +1,7 @@
 #include "config/ini_document.h"
 
+#include "engine/utf8.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,32 +70,6 @@ std::string decodeLatin1(std::string_view bytes) {
   return text;
 }
 
-// Length of the valid UTF-8 sequence at the start of bytes, or 0. Overlong
-// forms, surrogates and code points beyond U+10FFFF are not valid.
-size_t validSequenceLength(std::string_view bytes) {
-  const auto lead = static_cast<unsigned char>(bytes[0]);
-  size_t length = 0;
-  char32_t code = 0;
-  char32_t smallest = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, code = lead & 0x1F, smallest = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, code = lead & 0x0F, smallest = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, code = lead & 0x07, smallest = 0x10000;
-  } else {
-    return 0;
-  }
-  if (bytes.size() < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(bytes[i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (next & 0x3F);
-  }
-  if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return length;
-}
-
 // Every byte that does not start a valid sequence becomes one U+FFFD and
 // decoding goes on with the next byte.
 std::string decodeUtf8(std::string_view bytes) {
@@ -106,7 +82,8 @@ std::string decodeUtf8(std::string_view bytes) {
       text += bytes[pos++];
       continue;
     }
-    const size_t length = byte == 0 ? 0 : validSequenceLength(bytes.substr(pos));
+    char32_t ignored = 0;
+    const size_t length = byte == 0 ? 0 : utf8SequenceAt(bytes, pos, ignored);
     if (length == 0) {
       text += kReplacement;
       ++pos;

@@ -1,5 +1,7 @@
 #include "engine/text_order.h"
 
+#include "engine/utf8.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -29,38 +31,13 @@ class Utf16Units {
   }
 
  private:
-  static bool continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
   uint32_t decode() {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text_[i]); };
-    const unsigned char lead = byte(pos_);
-    if (lead < 0x80) {
-      ++pos_;
-      return lead;
+    char32_t cp = 0;
+    if (const size_t length = utf8SequenceAt(text_, pos_, cp)) {
+      pos_ += length;
+      return cp;
     }
-    size_t length = 0;
-    uint32_t cp = 0;
-    uint32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2, cp = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3, cp = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4, cp = lead & 0x07, minimum = 0x10000;
-    }
-    if (length != 0 && pos_ + length <= text_.size()) {
-      bool valid = true;
-      for (size_t i = 1; i < length && valid; ++i) {
-        valid = continuation(byte(pos_ + i));
-        cp = (cp << 6) | (byte(pos_ + i) & 0x3F);
-      }
-      if (valid && cp >= minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF)) {
-        pos_ += length;
-        return cp;
-      }
-    }
-    ++pos_;
-    return 0xDC00 + lead;  // a stray byte, 0xDC80 to 0xDCFF
+    return 0xDC00 + static_cast<unsigned char>(text_[pos_++]);  // a stray byte, 0xDC80 to 0xDCFF
   }
 
   std::string_view text_;

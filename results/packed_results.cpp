@@ -8,6 +8,7 @@
 
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
+#include "engine/utf8.h"
 #include "results/lzma_packer.h"
 
 namespace zandrel {
@@ -32,36 +33,13 @@ void appendUnit(std::string& out, uint32_t unit) {
 }
 
 void appendUtf16le(std::string& out, std::string_view text) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const auto continuation = [&](size_t i) { return (byte(i) & 0xC0) == 0x80; };
   size_t pos = 0;
   while (pos < text.size()) {
-    const unsigned char lead = byte(pos);
-    if (lead < 0x80) {
-      appendUnit(out, lead);
-      ++pos;
-      continue;
-    }
-    // The same decoding as the sort order: anything but a shortest-form scalar
-    // value is a stray byte.
-    size_t length = 0;
-    uint32_t cp = 0;
-    uint32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2, cp = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3, cp = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4, cp = lead & 0x07, minimum = 0x10000;
-    }
-    bool valid = length != 0 && pos + length <= text.size();
-    for (size_t i = 1; valid && i < length; ++i) {
-      valid = continuation(pos + i);
-      cp = (cp << 6) | (byte(pos + i) & 0x3F);
-    }
-    valid = valid && cp >= minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-    if (!valid) {
-      appendUnit(out, 0xDC00 + lead);
+    char32_t cp = 0;
+    const size_t length = utf8SequenceAt(text, pos, cp);
+    if (length == 0) {
+      // A stray byte becomes a lone low surrogate, as in the sort order, and comes back as that byte.
+      appendUnit(out, 0xDC00 + static_cast<unsigned char>(text[pos]));
       ++pos;
     } else if (cp >= 0x10000) {
       appendUnit(out, 0xD800 + ((cp - 0x10000) >> 10));

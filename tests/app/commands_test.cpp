@@ -256,39 +256,20 @@ TEST_F(CommandsTest, SizeFieldsRefuseLetters) {
   EXPECT_EQ(ui::gadgetText(MinSizeField), "123");
 }
 
-// A stand-in browser on the PATH that notes the address it was given.
 class WebAddressTest : public CommandsTest {
  protected:
   void SetUp() override {
     CommandsTest::SetUp();
-    note_ = path("opened.txt");
-    const std::string script = writeFile("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + note_ + ".tmp'\nmv '" +
-                                                             note_ + ".tmp' '" + note_ + "'\n");
-    chmod(script.c_str(), 0755);
-    oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-    setenv("PATH", (path("bin") + ":" + oldPath_).c_str(), 1);
+    browser_.emplace(path());
   }
   void TearDown() override {
-    setenv("PATH", oldPath_.c_str(), 1);
+    browser_.reset();
     CommandsTest::TearDown();
   }
-  std::string openedAddress() {
-    for (int i = 0; i < 500; ++i) {
-      std::ifstream in(note_);
-      if (in) {
-        std::stringstream text;
-        text << in.rdbuf();
-        std::remove(note_.c_str());
-        return text.str();
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return "(nothing opened)";
-  }
+  std::string openedAddress() { return browser_->openedAddress(); }
 
  private:
-  std::string note_;
-  std::string oldPath_;
+  std::optional<testing::FakeBrowser> browser_;
 };
 
 TEST_F(WebAddressTest, LinkAndWebsiteItemOpenTheBrowser) {

@@ -295,15 +295,10 @@ class UpdateCheckTest : public MainWindowTest {
     MainWindowTest::SetUp();
     oldWebHost_ = gWebHost;
     oldTempFolder_ = gTempFolder;
-    note_ = path("opened.txt");
-    const std::string script = writeFile("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + note_ + ".tmp'\nmv '" +
-                                                             note_ + ".tmp' '" + note_ + "'\n");
-    chmod(script.c_str(), 0755);
-    oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-    setenv("PATH", (path("bin") + ":" + oldPath_).c_str(), 1);
+    browser_.emplace(path());
   }
   void TearDown() override {
-    setenv("PATH", oldPath_.c_str(), 1);
+    browser_.reset();
     gWebHost = oldWebHost_;
     gTempFolder = oldTempFolder_;
     MainWindowTest::TearDown();
@@ -316,26 +311,13 @@ class UpdateCheckTest : public MainWindowTest {
     drive::activateMenuItem(CheckUpdatesItem);
     settle();
   }
-  std::string openedAddress() {
-    for (int i = 0; i < 500; ++i) {
-      std::ifstream in(note_);
-      if (in) {
-        std::stringstream text;
-        text << in.rdbuf();
-        std::remove(note_.c_str());
-        return text.str();
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return "(nothing opened)";
-  }
+  std::string openedAddress() { return browser_->openedAddress(); }
   static CannedReply body(const std::string& text) {
     return {{okHead("Content-Length: " + std::to_string(text.size()) + "\r\n") + text}};
   }
 
  private:
-  std::string note_;
-  std::string oldPath_;
+  std::optional<testing::FakeBrowser> browser_;
   std::string oldWebHost_;
   std::string oldTempFolder_;
 };

@@ -1,5 +1,13 @@
 #include "tests/app/window_test_support.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
 #include "app/event_loop.h"
 #include "app/program_state.h"
 #include "config/languages.h"
@@ -52,6 +60,30 @@ void MainWindowTest::TearDown() {
   while (ui::pollEvent().kind != ui::EventKind::None) {
   }
   TempDirTest::TearDown();
+}
+
+FakeBrowser::FakeBrowser(const std::string& folder) : note_(folder + "/opened.txt") {
+  std::filesystem::create_directories(folder + "/bin");
+  const std::string script = folder + "/bin/xdg-open";
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << note_ << ".tmp'\nmv '" << note_ << ".tmp' '" << note_
+                        << "'\n";
+  chmod(script.c_str(), 0755);
+  oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (folder + "/bin:" + oldPath_).c_str(), 1);
+}
+
+FakeBrowser::~FakeBrowser() { setenv("PATH", oldPath_.c_str(), 1); }
+
+std::string FakeBrowser::openedAddress() {
+  for (int i = 0; i < 500; ++i) {
+    if (std::filesystem::exists(note_)) {
+      const std::string address = readAll(note_);
+      std::remove(note_.c_str());
+      return address;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return "(nothing opened)";
 }
 
 std::optional<MainWindowEnd> MainWindowTest::dispatchPending() {

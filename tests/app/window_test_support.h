@@ -72,6 +72,22 @@ class Script {
   guint source_ = 0;
 };
 
+// A stand-in "xdg-open" first on the PATH that notes the address it was given.
+class FakeBrowser {
+ public:
+  explicit FakeBrowser(const std::string& folder);
+  ~FakeBrowser();
+  FakeBrowser(const FakeBrowser&) = delete;
+  FakeBrowser& operator=(const FakeBrowser&) = delete;
+  // The address opened since the last call, waiting a few seconds for it;
+  // "(nothing opened)" when none came.
+  std::string openedAddress();
+
+ private:
+  std::string note_;
+  std::string oldPath_;
+};
+
 class MainWindowTest : public TempDirTest {
  protected:
   static void SetUpTestSuite();
