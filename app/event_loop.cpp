@@ -45,19 +45,7 @@ void setRowsChecked(bool (*checkedAfter)(int row, bool checkedBefore)) {
 
 }  // namespace
 
-int64_t parseSizeField(const std::string& text) {
-  size_t pos = text.find_first_not_of(" \t");
-  if (pos == std::string::npos) return 0;
-  bool negative = false;
-  if (text[pos] == '+' || text[pos] == '-') negative = text[pos++] == '-';
-  int64_t value = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    const int digit = text[pos] - '0';
-    if (value > (INT64_MAX - digit) / 10) return negative ? INT64_MIN : INT64_MAX;  // saturate, never wrap
-    value = value * 10 + digit;
-  }
-  return negative ? -value : value;
-}
+int64_t parseSizeField(const std::string& text) { return parseLeadingInteger(text); }
 
 void addSearchLocation(const std::string& path) {
   const int count = ui::rowCount(LocationsList);

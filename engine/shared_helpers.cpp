@@ -64,6 +64,20 @@ std::string getFullPath(const std::string& path) {
   return result;
 }
 
+int64_t parseLeadingInteger(const std::string& text) {
+  size_t pos = text.find_first_not_of(" \t");
+  if (pos == std::string::npos) return 0;
+  bool negative = false;
+  if (text[pos] == '+' || text[pos] == '-') negative = text[pos++] == '-';
+  int64_t value = 0;
+  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+    const int digit = text[pos] - '0';
+    if (value > (INT64_MAX - digit) / 10) return negative ? INT64_MIN : INT64_MAX;
+    value = value * 10 + digit;
+  }
+  return negative ? -value : value;
+}
+
 std::string trimBlanks(const std::string& text) {
   const size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};

@@ -21,6 +21,10 @@ std::string addTrailingSeparator(const std::string& path);
 // disk. When the current folder cannot be read, the path comes back unchanged.
 std::string getFullPath(const std::string& path);
 
+// The decimal integer at the start of a text: blanks and tabs, an optional
+// sign, then digits; 0 when there are none. Too many digits saturate.
+int64_t parseLeadingInteger(const std::string& text);
+
 // The text without the blanks (spaces only) at its start and end.
 std::string trimBlanks(const std::string& text);
 

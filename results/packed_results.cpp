@@ -140,19 +140,7 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 
 // The group number as the reader takes it: the decimal number at the start
 // after blanks, 0 when there is none.
-int64_t groupNumber(const std::string& text) {
-  size_t pos = text.find_first_not_of(" \t");
-  if (pos == std::string::npos) return 0;
-  bool negative = false;
-  if (text[pos] == '+' || text[pos] == '-') negative = text[pos++] == '-';
-  int64_t value = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    const int digit = text[pos] - '0';
-    if (value > (std::numeric_limits<int64_t>::max() - digit) / 10) break;  // saturate, never wrap
-    value = value * 10 + digit;
-  }
-  return negative ? -value : value;
-}
+int64_t groupNumber(const std::string& text) { return parseLeadingInteger(text); }
 
 }  // namespace
 
