@@ -15,6 +15,8 @@ extern const std::string gFontName;     // face of the default and bold fonts
 // Escape tokens of "*" and line feeds in the packed results file.
 extern std::string gStarEscape;
 extern std::string gNewlineEscape;
+// Sets both from the digests of "*" as one UTF-16LE code unit.
+void computeEscapeTokens();
 
 // Group texts already met by Select duplicates.
 extern std::unordered_map<std::string, int64_t> gGroupSeen;

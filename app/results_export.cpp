@@ -5,6 +5,7 @@
 #include "app/program_state.h"
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
+#include "engine/results_list.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
 
@@ -17,12 +18,9 @@ void exportResults() {
   if (chosen.empty()) return;
   lastExportPath = chosen;
 
-  ResultsRows rows(static_cast<size_t>(count));
-  for (int row = 0; row < count; ++row) {
-    for (int column = 0; column < kResultsColumns; ++column) {
-      rows[static_cast<size_t>(row)].push_back(ui::rowText(ResultsList, row, column));
-    }
-  }
+  ResultsRows rows;
+  rows.reserve(static_cast<size_t>(count));
+  for (int row = 0; row < count; ++row) rows.push_back(resultRowCells(row));
   writePackedResultsFile(chosen, packResultsFile(buildPackedText(rows, gStarEscape, gNewlineEscape)));
 }
 

@@ -12,6 +12,7 @@
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
 #include "engine/messages.h"
+#include "engine/results_list.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 #include "engine/worker_thread.h"
@@ -60,15 +61,7 @@ void parseBehindWindow(const std::string& text) {
 
 void replaceResultRows(const ResultsRows& rows) {
   ui::clearRows(ResultsList);
-  for (const std::vector<std::string>& cells : rows) {
-    const int row = ui::rowCount(ResultsList);
-    // Texts set one by one: a file name may hold a line feed, which addRow splits at.
-    ui::addRow(ResultsList, -1, cells[0]);
-    for (int column = 1; column < kResultsColumns; ++column) {
-      const std::string& cell = cells[static_cast<size_t>(column)];
-      if (!cell.empty()) ui::setRowText(ResultsList, row, column, cell);
-    }
-  }
+  for (const std::vector<std::string>& cells : rows) appendResultRow(cells);
 }
 
 void refuse(const std::string& path) {
@@ -83,9 +76,8 @@ void refuse(const std::string& path) {
 
 // The file's first line (up to CR or LF); nothing when it is not a file that opens.
 std::optional<std::string> firstLineOf(const std::string& path) {
-  const UniqueFd file = openForReading(path);
-  struct stat info;
-  if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  const UniqueFd file = openRegularFile(path);
+  if (!file.valid()) return std::nullopt;
   std::string line;
   char buffer[4096];
   while (line.size() < kLongestFirstLine) {

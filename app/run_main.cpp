@@ -9,7 +9,6 @@
 #include "app/program_state.h"
 #include "config/language_files.h"
 #include "config/program_folder.h"
-#include "engine/hash_passes.h"
 #include "engine/shared_helpers.h"
 #include "resources/images.h"
 #include "ui/ui.h"
@@ -26,14 +25,6 @@ std::string programPath() {
     if (static_cast<size_t>(length) < buffer.size()) return std::string(buffer.data(), static_cast<size_t>(length));
     buffer.resize(buffer.size() + 256);
   }
-}
-
-void computeEscapeTokens() {
-  const std::string star("\x2A\x00", 2);  // "*" as one UTF-16LE code unit
-  const std::string md5 = fingerprintBytes(star, HashKind::Md5);
-  const std::string sha1 = fingerprintBytes(star, HashKind::Sha1);
-  gStarEscape = sha1 + md5;
-  gNewlineEscape = md5 + sha1;
 }
 
 }  // namespace

@@ -135,9 +135,9 @@ std::vector<IniNode> parseText(std::string_view text) {
 // Up to kIniMaxFileBytes of a regular file. A named pipe or a device is
 // refused before a read could block or never end.
 std::optional<std::string> readFileStart(const std::string& path) {
-  const UniqueFd fd = openForReading(path);
   struct stat status;
-  if (!fd.valid() || fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  const UniqueFd fd = openRegularFile(path, &status);
+  if (!fd.valid()) return std::nullopt;
   std::string bytes;
   bytes.reserve(std::min(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), kIniMaxFileBytes));
   char buffer[65536];

@@ -8,6 +8,7 @@
 #include "engine/hash_passes.h"
 #include "engine/messages.h"
 #include "engine/path_collection.h"
+#include "engine/results_list.h"
 #include "engine/search_filters.h"
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
@@ -64,14 +65,7 @@ FilterChoice filterChoiceFromWindow() {
 
 void appendResultRows(const std::vector<ResultRow>& rows) {
   for (const ResultRow& row : rows) {
-    // Texts go in one by one: a file name may itself hold a line feed.
-    const int index = ui::rowCount(ResultsList);
-    ui::addRow(ResultsList, -1, row.group);
-    ui::setRowText(ResultsList, index, FilenameColumn, row.filePath);
-    ui::setRowText(ResultsList, index, SizeColumn, row.sizeText);
-    ui::setRowText(ResultsList, index, Md5Column, row.md5Hex);
-    ui::setRowText(ResultsList, index, Sha1Column, row.sha1Hex);
-    ui::setRowText(ResultsList, index, Crc32Column, row.crc32Hex);
+    appendResultRow({row.group, row.filePath, row.sizeText, row.md5Hex, row.sha1Hex, row.crc32Hex});
   }
 }
 

@@ -14,19 +14,12 @@ void collectFileSizes() {
   for (const std::string& path : gPathList) {
     if (stopRequested()) return;
     // One open serves as the readability test and gives the size of what is
-    // read later, links followed.
-    const UniqueFd file = openForReading(path);
-    if (!file.valid()) continue;
+    // read later, links followed. Folders read negative and are skipped;
+    // special files have no content of their own to compare (a pipe or a
+    // device would never end or always look empty).
     struct stat status;
-    int64_t size = -1;
-    if (fstat(file.get(), &status) == 0) {
-      // A folder reads negative; special files have no content of their own
-      // to compare (a pipe or a device would never end or always look empty).
-      if (!S_ISREG(status.st_mode)) continue;
-      size = static_cast<int64_t>(status.st_size);
-    }
-    if (size < 0) continue;
-    gFileEntries.push_back(FileEntry{path, size, {}, {}, {}});
+    if (!openRegularFile(path, &status).valid() || status.st_size < 0) continue;
+    gFileEntries.push_back(FileEntry{path, static_cast<int64_t>(status.st_size), {}, {}, {}});
   }
   std::stable_sort(gFileEntries.begin(), gFileEntries.end(),
                    [](const FileEntry& a, const FileEntry& b) { return a.fileSize < b.fileSize; });

@@ -2,6 +2,7 @@
 // A file descriptor that closes itself, so no early return leaves a file open.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -39,6 +40,17 @@ class UniqueFd {
 // writer must not hang a search.
 inline UniqueFd openForReading(const std::string& path) {
   return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+}
+
+// Opens a regular file for reading, links followed; nothing for folders,
+// pipes and devices, whose reading would never start or never end. The
+// file's status goes to *status when asked for.
+inline UniqueFd openRegularFile(const std::string& path, struct stat* status = nullptr) {
+  UniqueFd file = openForReading(path);
+  struct stat own;
+  struct stat& info = status != nullptr ? *status : own;
+  if (file.valid() && (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))) file.reset();
+  return file;
 }
 
 }  // namespace zandrel

@@ -8,6 +8,7 @@
 
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
+#include "engine/results_list.h"
 #include "engine/unique_fd.h"
 #include "results/csv_format.h"
 #include "results/import_window.h"
@@ -22,23 +23,6 @@ struct CloseFile {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Named pipes, devices and folders would never end or never start.
-UniqueFd openRegularFile(const std::string& path) {
-  UniqueFd file = openForReading(path);
-  struct stat info {};
-  if (file.valid() && (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))) file.reset();
-  return file;
-}
-
-void addResultRow(const std::vector<std::string>& cells) {
-  const int row = ui::rowCount(ResultsList);
-  // Texts set one by one: a cell may hold a line feed, which addRow would split at.
-  ui::addRow(ResultsList, -1, "");
-  for (size_t column = 0; column < cells.size(); ++column) {
-    ui::setRowText(ResultsList, row, static_cast<int>(column), cells[column]);
-  }
-}
-
 }  // namespace
 
 bool writeCsvResults(const std::string& path) {
@@ -47,12 +31,8 @@ bool writeCsvResults(const std::string& path) {
   const std::string header = std::string(kCsvHeader) + "\r\n";
   bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
   const int rows = ui::rowCount(ResultsList);
-  std::vector<std::string> cells(kCsvCells);
   for (int row = 0; row < rows && written; ++row) {
-    for (size_t column = 0; column < kCsvCells; ++column) {
-      cells[column] = ui::rowText(ResultsList, row, static_cast<int>(column));
-    }
-    const std::string line = csvLine(cells);
+    const std::string line = csvLine(resultRowCells(row));
     written = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size();
   }
   return std::fflush(file.get()) == 0 && written;
@@ -82,7 +62,7 @@ void importCsvResults(const std::string& given) {
       ui::takeQueuedEvent();
     }
     reader.next(cells);
-    addResultRow(cells);
+    appendResultRow(cells);
   }
   if (windowOpen) ui::closeWindow(ImportWindow);
 }

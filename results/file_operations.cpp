@@ -68,9 +68,9 @@ class PartialFile {
 
 // Copies source into a finished partial file beside target; the caller puts it in place.
 bool copyToPartial(const std::string& source, PartialFile& partial, const std::atomic<bool>& stop, bool durable) {
-  const UniqueFd in = openForReading(source);
   struct stat status;
-  if (!in.valid() || fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  const UniqueFd in = openRegularFile(source, &status);
+  if (!in.valid()) return false;
   // Clear O_NONBLOCK again: it only guarded the open.
   fcntl(in.get(), F_SETFL, fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
   if (!partial.valid()) return false;

@@ -34,23 +34,6 @@ class CsvResultsTest : public MainWindowTest {
     MainWindowTest::TearDown();
   }
 
-  static void addResult(const Cells& cells, bool checked = false) {
-    const int row = ui::rowCount(ResultsList);
-    ui::addRow(ResultsList, -1, "");
-    for (size_t column = 0; column < cells.size(); ++column) {
-      ui::setRowText(ResultsList, row, static_cast<int>(column), cells[column]);
-    }
-    if (checked) ui::setRowState(ResultsList, row, ui::kRowChecked);
-  }
-  static std::vector<Cells> results() {
-    std::vector<Cells> all;
-    for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
-      Cells cells;
-      for (int column = 0; column < 6; ++column) cells.push_back(ui::rowText(ResultsList, row, column));
-      all.push_back(cells);
-    }
-    return all;
-  }
   void exportTo(const std::string& file) {
     drive::answerNextDialog(Answer::Ok, {file});
     drive::activateMenuItem(ExportCsvItem);
@@ -64,12 +47,12 @@ class CsvResultsTest : public MainWindowTest {
 };
 
 TEST_F(CsvResultsTest, ExportedRowsImportBackInTheShownOrder) {
-  addResult({"2", "/data/b,with comma.txt", "1.00 KB", "", "", "0badc0de"}, true);
-  addResult({"1", "/data/say \"hi\".txt", "512 Byte", "abc", "", ""});
-  addResult({"10", "/data/line\nfeed", "3 Byte", "", "", ""});
+  addResultRow({"2", "/data/b,with comma.txt", "1.00 KB", "", "", "0badc0de"}, true);
+  addResultRow({"1", "/data/say \"hi\".txt", "512 Byte", "abc", "", ""});
+  addResultRow({"10", "/data/line\nfeed", "3 Byte", "", "", ""});
   drive::clickColumnTitle(ResultsList, GroupColumn);  // descending by group: 10, 2, 1
   drive::clickColumnTitle(ResultsList, GroupColumn);  // ascending: 1, 2, 10
-  const std::vector<Cells> shown = results();
+  const std::vector<Cells> shown = resultRows();
 
   const std::string file = path("results");
   exportTo(file);
@@ -83,11 +66,11 @@ TEST_F(CsvResultsTest, ExportedRowsImportBackInTheShownOrder) {
             "\"10\",\"/data/line\nfeed\",\"3 Byte\",\"\",\"\",\"\"\r\n");
 
   ui::clearRows(ResultsList);
-  addResult({"99", "/left over"});
+  addResultRow({"99", "/left over"});
   ui::setGadgetState(MainPanel, OptionsTab);
   importFrom(file + ".csv");
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");
-  EXPECT_EQ(results(), shown);
+  EXPECT_EQ(resultRows(), shown);
   for (int row = 0; row < 3; ++row) EXPECT_FALSE(rowChecked(ResultsList, row)) << row;
   EXPECT_FALSE(ui::windowExists(ImportWindow));
   EXPECT_EQ(ui::gadgetState(MainPanel), OptionsTab);  // the import does not switch tabs
@@ -99,7 +82,7 @@ TEST_F(CsvResultsTest, ExportNamesAndReplacesFiles) {
   settle();
   EXPECT_EQ(drive::lastDialogTitle(), "");
 
-  addResult({"1", "/a", "3 Byte", "", "", ""});
+  addResultRow({"1", "/a", "3 Byte", "", "", ""});
   const std::string other = writeFile("kept.txt", "old content");
   exportTo(other);
   EXPECT_EQ(lastExportPath, other);  // an extension, whatever it is, stays
@@ -134,14 +117,14 @@ TEST_F(CsvResultsTest, ImportDropsOnePendingEventPerLineCloseRequestsToo) {
 }
 
 TEST_F(CsvResultsTest, NothingReadableChangesNothing) {
-  addResult({"1", "/kept"});
+  addResultRow({"1", "/kept"});
   const std::string fifo = path("pipe.csv");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::string dangling = path("gone.csv");
   std::filesystem::create_symlink(path("missing.csv"), dangling);
   for (const std::string& source : {fifo, dangling, makeFolder("folder.csv")}) {
     importCsvResults(source);  // a pipe without a writer must not hang the import
-    EXPECT_EQ(results(), (std::vector<Cells>{{"1", "/kept", "", "", "", ""}})) << source;
+    EXPECT_EQ(resultRows(), (std::vector<Cells>{{"1", "/kept", "", "", "", ""}})) << source;
   }
   drive::answerNextDialog(Answer::Cancel);
   drive::activateMenuItem(ImportCsvItem);
@@ -155,7 +138,7 @@ TEST_F(CsvResultsTest, DropDownArrowsShowTheirCsvItemsBelowTheButtons) {
   settle();
   EXPECT_EQ(ui::menuLayout(ExportPopupMenu), std::vector<std::string>{"CSV"});
   EXPECT_EQ(ui::menuLayout(ImportPopupMenu), std::vector<std::string>{"CSV"});
-  addResult({"1", "/a"});
+  addResultRow({"1", "/a"});
   ui::setGadgetState(MainPanel, ResultsTab);
   settle();
 

@@ -8,7 +8,6 @@
 
 #include "app/program_state.h"
 #include "app/results_import.h"
-#include "engine/hash_passes.h"
 #include "results/lzma_packer.h"
 #include "results/packed_results.h"
 #include "tests/app/window_test_support.h"
@@ -27,33 +26,15 @@ class PackedResultsWindowTest : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    // Start-up computes them, not the window.
-    const std::string star("\x2A\x00", 2);
-    gStarEscape = fingerprintBytes(star, HashKind::Sha1) + fingerprintBytes(star, HashKind::Md5);
-    gNewlineEscape = fingerprintBytes(star, HashKind::Md5) + fingerprintBytes(star, HashKind::Sha1);
+    computeEscapeTokens();  // start-up's work, not the window's
     lastExportPath.clear();
   }
 
   static void setRows(const ResultsRows& rows, bool checked = false) {
     ui::clearRows(ResultsList);
-    for (const auto& cells : rows) {
-      const int row = ui::rowCount(ResultsList);
-      ui::addRow(ResultsList, -1, "");
-      for (size_t column = 0; column < cells.size(); ++column) {
-        ui::setRowText(ResultsList, row, static_cast<int>(column), cells[column]);
-      }
-      if (checked) ui::setRowState(ResultsList, row, ui::kRowChecked);
-    }
+    for (const auto& cells : rows) addResultRow(cells, checked);
   }
-  static ResultsRows shownRows() {
-    ResultsRows rows;
-    for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
-      rows.emplace_back();
-      for (int column = 0; column < kResultsColumns; ++column)
-        rows.back().push_back(ui::rowText(ResultsList, row, column));
-    }
-    return rows;
-  }
+  static ResultsRows shownRows() { return resultRows(); }
   static bool anyRowChecked() {
     for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
       if (rowChecked(ResultsList, row)) return true;

@@ -12,6 +12,7 @@
 #include "app/program_state.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
+#include "engine/results_list.h"
 #include "engine/search_state.h"
 #include "resources/images.h"
 
@@ -103,6 +104,18 @@ std::vector<std::string> MainWindowTest::rows(int list) {
   std::vector<std::string> texts;
   for (int row = 0; row < ui::rowCount(list); ++row) texts.push_back(ui::rowText(list, row));
   return texts;
+}
+
+void MainWindowTest::addResultRow(const std::vector<std::string>& cells, bool checked) {
+  const int row = ui::rowCount(ResultsList);
+  appendResultRow(cells);
+  if (checked) ui::setRowState(ResultsList, row, ui::kRowChecked);
+}
+
+std::vector<std::vector<std::string>> MainWindowTest::resultRows() {
+  std::vector<std::vector<std::string>> all;
+  for (int row = 0; row < ui::rowCount(ResultsList); ++row) all.push_back(resultRowCells(row));
+  return all;
 }
 
 bool MainWindowTest::rowChecked(int list, int row) { return (ui::rowState(list, row) & ui::kRowChecked) != 0; }

@@ -103,6 +103,9 @@ class MainWindowTest : public TempDirTest {
   void rebuildMainWindow();
 
   static std::vector<std::string> rows(int list);
+  // ResultsList as six cells a row: appended (checked or not), or read back.
+  static void addResultRow(const std::vector<std::string>& cells, bool checked = false);
+  static std::vector<std::vector<std::string>> resultRows();
   static bool rowChecked(int list, int row);
   static bool rowSelected(int list, int row);
 };

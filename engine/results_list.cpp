@@ -1,0 +1,27 @@
+#include "engine/results_list.h"
+
+#include "app/ui_objects.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+
+namespace {
+constexpr int kColumns = Crc32Column + 1;
+}
+
+std::vector<std::string> resultRowCells(int row) {
+  std::vector<std::string> cells;
+  cells.reserve(kColumns);
+  for (int column = 0; column < kColumns; ++column) cells.push_back(ui::rowText(ResultsList, row, column));
+  return cells;
+}
+
+void appendResultRow(const std::vector<std::string>& cells) {
+  const int row = ui::rowCount(ResultsList);
+  ui::addRow(ResultsList, -1, "");
+  for (size_t column = 0; column < cells.size() && column < kColumns; ++column) {
+    ui::setRowText(ResultsList, row, static_cast<int>(column), cells[column]);
+  }
+}
+
+}  // namespace zandrel
