@@ -112,6 +112,22 @@ class SettingsWindowTest : public MainWindowTest {
     rebuildMainWindow();
   }
 
+  // The chosen rule options, the fields they enable and the size texts.
+  static void expectRuleControls(int sizeOption, int extensionOption, const std::string& minimum,
+                                 const std::string& maximum) {
+    for (int option : {SizeAnyOption, SizeIncludeOption, SizeExcludeOption}) {
+      EXPECT_EQ(ui::gadgetState(option) == 1, option == sizeOption) << option;
+    }
+    for (int option : {ExtensionAnyOption, ExtensionIncludeOption, ExtensionExcludeOption}) {
+      EXPECT_EQ(ui::gadgetState(option) == 1, option == extensionOption) << option;
+    }
+    EXPECT_EQ(ui::gadgetDisabled(MinSizeField), sizeOption == SizeAnyOption);
+    EXPECT_EQ(ui::gadgetDisabled(MaxSizeField), sizeOption == SizeAnyOption);
+    EXPECT_EQ(ui::gadgetDisabled(ExtensionsField), extensionOption == ExtensionAnyOption);
+    EXPECT_EQ(ui::gadgetText(MinSizeField), minimum);
+    EXPECT_EQ(ui::gadgetText(MaxSizeField), maximum);
+  }
+
   std::string settingsBytes() { return readBytes(gSettingsPath).value_or("(no file)"); }
 
   std::string locked_;
@@ -176,17 +192,7 @@ TEST_F(SettingsWindowTest, EveryOptionComesBackAtTheNextStart) {
     EXPECT_EQ(ui::gadgetState(Sha1CheckBox) == 1, c.sha1);
     EXPECT_EQ(ui::gadgetState(Crc32CheckBox) == 1, c.crc32);
     EXPECT_EQ(ui::gadgetState(SubdirsCheckBox) == 1, c.subdirs);
-    for (int option : {SizeAnyOption, SizeIncludeOption, SizeExcludeOption}) {
-      EXPECT_EQ(ui::gadgetState(option) == 1, option == c.sizeOption) << option;
-    }
-    for (int option : {ExtensionAnyOption, ExtensionIncludeOption, ExtensionExcludeOption}) {
-      EXPECT_EQ(ui::gadgetState(option) == 1, option == c.extensionOption) << option;
-    }
-    EXPECT_EQ(ui::gadgetDisabled(MinSizeField), c.sizeOption == SizeAnyOption);
-    EXPECT_EQ(ui::gadgetDisabled(MaxSizeField), c.sizeOption == SizeAnyOption);
-    EXPECT_EQ(ui::gadgetDisabled(ExtensionsField), c.extensionOption == ExtensionAnyOption);
-    EXPECT_EQ(ui::gadgetText(MinSizeField), c.minimum);
-    EXPECT_EQ(ui::gadgetText(MaxSizeField), c.maximum);
+    expectRuleControls(c.sizeOption, c.extensionOption, c.minimum, c.maximum);
     EXPECT_EQ(gMinSize, c.minimum.empty() ? 0 : std::stoll(c.minimum));
     EXPECT_EQ(gMaxSize, c.maximum.empty() ? 0 : std::stoll(c.maximum));
     EXPECT_EQ(ui::gadgetText(ExtensionsField), c.shownExtensions);
@@ -308,17 +314,7 @@ TEST_F(SettingsWindowTest, ReadingRules) {
       const bool expected = std::find(c.checked.begin(), c.checked.end(), box) != c.checked.end();
       EXPECT_EQ(ui::gadgetState(box) == 1, expected) << box;
     }
-    for (int option : {SizeAnyOption, SizeIncludeOption, SizeExcludeOption}) {
-      EXPECT_EQ(ui::gadgetState(option) == 1, option == c.sizeOption) << option;
-    }
-    for (int option : {ExtensionAnyOption, ExtensionIncludeOption, ExtensionExcludeOption}) {
-      EXPECT_EQ(ui::gadgetState(option) == 1, option == c.extensionOption) << option;
-    }
-    EXPECT_EQ(ui::gadgetDisabled(MinSizeField), c.sizeOption == SizeAnyOption);
-    EXPECT_EQ(ui::gadgetDisabled(MaxSizeField), c.sizeOption == SizeAnyOption);
-    EXPECT_EQ(ui::gadgetDisabled(ExtensionsField), c.extensionOption == ExtensionAnyOption);
-    EXPECT_EQ(ui::gadgetText(MinSizeField), c.minimum);
-    EXPECT_EQ(ui::gadgetText(MaxSizeField), c.maximum);
+    expectRuleControls(c.sizeOption, c.extensionOption, c.minimum, c.maximum);
     EXPECT_EQ(gMinSize, c.minSize);
     EXPECT_EQ(gMaxSize, c.maxSize);
     EXPECT_EQ(ui::gadgetText(ExtensionsField), c.extensions);
