@@ -1,13 +1,14 @@
 #include "app/program_state.h"
 
 #include "engine/hash_passes.h"
+#include "ui/ui.h"
 
 namespace zandrel {
 
 const std::string gWindowTitle = "Zandrel v2.0.2";
 const std::string gVersion = "2.0.2";
 std::string gWebHost = "zandrel.net";
-const std::string gFontName = "Tahoma";
+const std::string gFontName = ui::kInterfaceFace;
 
 std::string gStarEscape;
 std::string gNewlineEscape;

@@ -134,7 +134,7 @@ bool openToolWindow() {
   ui::buttonGadget(CopyTranslationsButton, 520, 3, 100, 25, gUiText[18]);
   ui::buttonGadget(PasteTranslationsButton, 627, 3, 100, 25, gUiText[64]);
   ui::textGadget(TranslationHeaderText, 380, 7, 110, 20, gUiText[104]);
-  if (ui::loadFont(TranslationHeaderFont, "Tahoma", 10, ui::kFontBold)) {
+  if (ui::loadFont(TranslationHeaderFont, ui::kInterfaceFace, 10, ui::kFontBold)) {
     ui::setGadgetFont(SourceHeaderText, TranslationHeaderFont);
     ui::setGadgetFont(TranslationHeaderText, TranslationHeaderFont);
   }

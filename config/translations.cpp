@@ -110,7 +110,7 @@ const std::array<const char*, kUiStringCount> gGermanTexts = {
     "Übersetzung",  // 104
     "Es konnte nicht nach Updates gesucht werden",  // 105
     "Website besuchen",  // 106
-    "Website",  // 107
+    "Webseite",  // 107
     "Sie haben bereits die neueste Version",  // 108
 };
 
@@ -264,7 +264,7 @@ const std::array<const char*, kUiStringCount> gBulgarianTexts = {
     "Изнеси",  // 34
     "Разширения, разделени с интервал. Пример: txt doc jpg",  // 35
     "Файл",  // 36
-    "Файлови разширения:",  // 37
+    "Разширения:",  // 37: a narrow place beside its field
     "Файлът е запазен",  // 38
     "Типове файлове",  // 39
     "Име на файл",  // 40

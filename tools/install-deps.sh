@@ -7,6 +7,8 @@ packages=(
   libgtest-dev
   libgtk2.0-dev libpng-dev zlib1g-dev lzma-dev libssl-dev
   xvfb xauth python3
+  # The narrow interface face the layout's widths hold with.
+  fonts-liberation
 )
 
 missing=()

@@ -229,10 +229,18 @@ void reorderRows(int list, const std::vector<int>& order);
 bool createImage(int number, int width, int height, const std::vector<unsigned char>& rgba);
 bool imageExists(int number);
 
+// The face of the interface texts. The layout's widths were made for a narrow
+// face at 8 points; this one (fonts-liberation, Latin and Cyrillic) keeps
+// every caption of every built-in language inside its gadget.
+inline constexpr const char* kInterfaceFace = "Liberation Sans Narrow";
+
+// Sizes are in points of 96 pixels to the inch, whatever the screen's resolution.
 enum FontStyle { kFontRegular = 0, kFontBold = 1, kFontUnderline = 2 };
 bool loadFont(int number, const std::string& face, int points, int style = kFontRegular);
 bool fontExists(int number);
-// Font given to every gadget made from now on (0: the toolkit's own).
+// Font given to every gadget made from now on (0: the toolkit's own). A font
+// also becomes the one of the column titles and of every dialog,
+// whatever the desktop's theme sets.
 void setDefaultFont(int font);
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstring>
+#include <string>
 
 #include "ui/gtk_objects.h"
 #include "ui/ui.h"
@@ -335,7 +336,9 @@ bool loadFont(int number, const std::string& face, int points, int style) {
   if (face.empty() || points <= 0) return false;
   PangoFontDescription* description = pango_font_description_new();
   pango_font_description_set_family(description, face.c_str());
-  pango_font_description_set_size(description, points * PANGO_SCALE);
+  // The layout counts in pixels made for 96 pixels to the inch; a size fixed
+  // in pixels keeps the texts in their places whatever the screen's resolution.
+  pango_font_description_set_absolute_size(description, points * PANGO_SCALE * 96.0 / 72.0);
   pango_font_description_set_weight(description, (style & kFontBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   auto& fonts = state().fonts;
   if (const auto it = fonts.find(number); it != fonts.end()) pango_font_description_free(it->second.description);
@@ -353,7 +356,24 @@ void freeFont(int number) {
   fonts.erase(it);
 }
 
-void setDefaultFont(int font) { state().defaultFont = font; }
+void setDefaultFont(int font) {
+  state().defaultFont = font;
+  const Font* f = findFont(font);
+  if (f == nullptr) return;
+  // Column titles and dialogs are the toolkit's own widgets: a style of the
+  // highest rank gives them the font too, over the theme and the user's gtkrc.
+  gchar* name = pango_font_description_to_string(f->description);
+  static std::string installed;
+  if (installed != name) {
+    installed = name;
+    const std::string rc = "style \"zandrel-default-font\" { font_name = \"" + installed + "\" }\n" +
+                           "widget_class \"*.GtkTreeView.GtkButton*\" style : highest \"zandrel-default-font\"\n" +
+                           "widget_class \"<GtkDialog>*\" style : highest \"zandrel-default-font\"\n";
+    gtk_rc_parse_string(rc.c_str());
+    gtk_rc_reset_styles(gtk_settings_get_default());
+  }
+  g_free(name);
+}
 
 // ---------------------------------------------------------------------------
 // Clipboard and names

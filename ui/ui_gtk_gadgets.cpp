@@ -36,17 +36,10 @@ void applyFontToLabel(GtkWidget* label, int font) {
   }
 }
 
-// A text gadget grows to the width its text needs, so a caption longer than
-// its place in another language or font still reads whole; the layer reports
-// the width it was given.
+// Every gadget keeps the size the program gives it, texts included: a caption
+// wider than its place must not push under the gadget beside it.
 void requestSize(const Gadget& g) {
-  int width = std::max(1, g.width);
-  if (g.kind == GadgetKind::Text) {
-    GtkRequisition natural;
-    gtk_widget_size_request(g.main, &natural);
-    width = std::max(width, natural.width);
-  }
-  gtk_widget_set_size_request(g.outer, width, std::max(1, g.height));
+  gtk_widget_set_size_request(g.outer, std::max(1, g.width), std::max(1, g.height));
 }
 
 void applyFont(Gadget& g) {
@@ -64,7 +57,6 @@ void applyFont(Gadget& g) {
     case GadgetKind::Text:
     case GadgetKind::Hyperlink:
       applyFontToLabel(g.main, g.font);
-      if (g.kind == GadgetKind::Text) requestSize(g);
       break;
     case GadgetKind::Panel:
       for (GtkWidget* tab : g.tabs) applyFontToLabel(gtk_notebook_get_tab_label(GTK_NOTEBOOK(g.main), tab), g.font);
@@ -625,7 +617,6 @@ void setGadgetText(int number, const std::string& text) {
       break;
   }
   g->text = text;
-  if (g->kind == GadgetKind::Text) requestSize(*g);
 }
 
 std::string gadgetText(int number) {

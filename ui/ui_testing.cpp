@@ -434,6 +434,80 @@ GdkRectangle screenRect(int gadget) {
   return rect;
 }
 
+namespace {
+
+GtkWidget* captionLabel(const Gadget& g) {
+  GtkWidget* label = nullptr;
+  switch (g.kind) {
+    case GadgetKind::Button:
+    case GadgetKind::CheckBox:
+    case GadgetKind::Option:
+      label = gtk_bin_get_child(GTK_BIN(g.main));
+      break;
+    case GadgetKind::Frame:
+      label = gtk_frame_get_label_widget(GTK_FRAME(g.main));
+      break;
+    case GadgetKind::Text:
+    case GadgetKind::Hyperlink:
+      label = g.main;
+      break;
+    default:
+      break;
+  }
+  return label != nullptr && GTK_IS_LABEL(label) ? label : nullptr;
+}
+
+// The label's whole text in the label's own font, never shortened.
+int fullTextWidth(GtkWidget* label) {
+  PangoLayout* layout = gtk_widget_create_pango_layout(label, gtk_label_get_text(GTK_LABEL(label)));
+  int width = 0;
+  pango_layout_get_pixel_size(layout, &width, nullptr);
+  g_object_unref(layout);
+  return width;
+}
+
+// What the widget asks for by itself, before the size the program set on it.
+int ownWidth(GtkWidget* widget) {
+  GtkRequisition forced;
+  gtk_widget_size_request(widget, &forced);
+  GtkRequisition own;
+  gtk_widget_get_requisition(widget, &own);
+  return own.width;
+}
+
+// The outer widget's own request with the label counted at its whole text,
+// so a label that shortens or wraps its text cannot hide that it is too wide.
+int neededWidth(GtkWidget* outer, GtkWidget* label) {
+  gint xpad = 0;
+  gtk_misc_get_padding(GTK_MISC(label), &xpad, nullptr);
+  return ownWidth(outer) - ownWidth(label) + fullTextWidth(label) + 2 * xpad;
+}
+
+}  // namespace
+
+int captionNeededWidth(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  if (g == nullptr) return 0;
+  GtkWidget* label = captionLabel(*g);
+  return label == nullptr ? 0 : neededWidth(g->outer, label);
+}
+
+int columnTitleNeededWidth(int list, int column) {
+  const Gadget* g = findGadget(list, GadgetKind::ListIcon);
+  if (g == nullptr) return 0;
+  GtkTreeViewColumn* c = gtk_tree_view_get_column(GTK_TREE_VIEW(g->main), column);
+  if (c == nullptr || c->button == nullptr) return 0;
+  GtkWidget* label = findLabel(c->button, nullptr);
+  return label == nullptr ? 0 : neededWidth(c->button, label);
+}
+
+int captionTextWidth(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  if (g == nullptr) return 0;
+  GtkWidget* label = captionLabel(*g);
+  return label == nullptr ? 0 : fullTextWidth(label);
+}
+
 void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths) {
   PendingAnswer pending;
   pending.answer = answer;

@@ -55,6 +55,16 @@ void choosePopupItem(int item);
 // The gadget's outer rectangle in screen coordinates.
 GdkRectangle screenRect(int gadget);
 
+// The width a gadget needs to show its whole caption in the font it has: the
+// text as drawn plus the border, box or indicator the gadget puts around it
+// (for a split button, its arrow part too). 0 for a gadget without a caption.
+int captionNeededWidth(int gadget);
+// The same for a column title of a list with columns, its sort arrow
+// included while one is shown.
+int columnTitleNeededWidth(int list, int column);
+// The pixel width of a gadget's caption text alone, in its font.
+int captionTextWidth(int gadget);
+
 enum class DialogAnswer { Ok, Yes, No, Cancel };
 // Answers the next modal dialog that opens: message and question boxes get
 // the response of that button (Cancel closes the box), file dialogs get the

@@ -113,7 +113,7 @@ TEST(Translations, EveryShownIndexHasACleanText) {
   }
 }
 
-TEST(Translations, KeepTheEnglishTextWhereTheLanguageDoes) {
+TEST(Translations, KeepTheEnglishTextOnlyWhereTheLanguageDoes) {
   const std::vector<int> everywhere = {10, 52, 77};
   const struct {
     const Language& language;
@@ -128,6 +128,11 @@ TEST(Translations, KeepTheEnglishTextWhereTheLanguageDoes) {
     std::vector<int> indices = c.indices;
     indices.insert(indices.end(), everywhere.begin(), everywhere.end());
     for (int i : indices) EXPECT_STREQ(c.language.texts[i], gUiStrings[i]) << i;
+    // Everywhere else the language has a text of its own.
+    for (int i = 0; i < kUiStringCount; ++i) {
+      if (i == 83 || std::find(indices.begin(), indices.end(), i) != indices.end()) continue;
+      EXPECT_STRNE(c.language.texts[i], gUiStrings[i]) << i;
+    }
   }
 }
 

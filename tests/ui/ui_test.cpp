@@ -366,7 +366,9 @@ TEST_F(UiTest, DefaultFontAppliesToLaterGadgetsAndLinksHover) {
   GtkWidget* after = gtk_bin_get_child(GTK_BIN(drive::gadgetWidget(11)));
   EXPECT_NE(pango_font_description_get_weight(labelFont(before)), PANGO_WEIGHT_BOLD);
   EXPECT_EQ(pango_font_description_get_weight(labelFont(after)), PANGO_WEIGHT_BOLD);
-  EXPECT_EQ(pango_font_description_get_size(labelFont(after)), 14 * PANGO_SCALE);
+  // 14 points at 96 pixels to the inch, whatever the screen's resolution.
+  EXPECT_TRUE(pango_font_description_get_size_is_absolute(labelFont(after)));
+  EXPECT_NEAR(pango_font_description_get_size(labelFont(after)), 14 * PANGO_SCALE * 96 / 72, 1);
 
   GtkWidget* link = drive::gadgetWidget(12);
   EXPECT_STREQ(pango_font_description_get_family(labelFont(link)), "Monospace");
