@@ -38,29 +38,38 @@ struct DigestContextFree {
   void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
 };
 
-// Feeds the file to update() block by block; false on an open or read error,
-// a failed allocation, or a stop request.
+// Feeds the file to update() block by block. False on an open or read error,
+// a failed allocation, a stop request, or when the path no longer names a
+// regular file of the size the size pass saw: a device, a pipe or a file that
+// keeps growing put in its place must never be read without end. At most
+// size + 1 bytes are asked for, and reading ends at the first short block.
 template <typename Update>
-bool readBlocks(const std::string& path, size_t blockSize, Update update) {
-  const UniqueFd file = openForReading(path);
-  if (!file.valid()) return false;
+bool readBlocks(const std::string& path, int64_t size, size_t blockSize, Update update) {
+  struct stat status;
+  const UniqueFd file = openRegularFile(path, &status);
+  if (!file.valid() || size < 0 || status.st_size != size) return false;
   std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[blockSize]);
   if (!block) return false;
+  const uint64_t limit = static_cast<uint64_t>(size) + 1;
+  uint64_t total = 0;
   for (;;) {
     if (stopRequested()) return false;
-    const ssize_t count = ::read(file.get(), block.get(), blockSize);
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(blockSize, limit - total));
+    const ssize_t count = ::read(file.get(), block.get(), wanted);
     if (count < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    if (count == 0) return true;
-    if (!update(block.get(), static_cast<size_t>(count))) return false;
+    total += static_cast<uint64_t>(count);
+    if (total == limit) return false;  // longer than it was
+    if (count > 0 && !update(block.get(), static_cast<size_t>(count))) return false;
+    if (static_cast<size_t>(count) < wanted) return total == static_cast<uint64_t>(size);
   }
 }
 
-std::optional<std::string> crc32Text(const std::string& path) {
+std::optional<std::string> crc32Text(const std::string& path, int64_t size) {
   uLong crc = crc32(0L, Z_NULL, 0);
-  const bool ok = readBlocks(path, kCrc32BlockSize, [&](const unsigned char* data, size_t size) {
+  const bool ok = readBlocks(path, size, kCrc32BlockSize, [&](const unsigned char* data, size_t size) {
     crc = crc32_z(crc, data, size);
     return true;
   });
@@ -70,10 +79,11 @@ std::optional<std::string> crc32Text(const std::string& path) {
   return text;
 }
 
-std::optional<std::string> digestText(const std::string& path, const EVP_MD* algorithm, size_t blockSize) {
+std::optional<std::string> digestText(const std::string& path, int64_t size, const EVP_MD* algorithm,
+                                      size_t blockSize) {
   std::unique_ptr<EVP_MD_CTX, DigestContextFree> context(EVP_MD_CTX_new());
   if (!context || EVP_DigestInit_ex(context.get(), algorithm, nullptr) != 1) return std::nullopt;
-  const bool ok = readBlocks(path, blockSize, [&](const unsigned char* data, size_t size) {
+  const bool ok = readBlocks(path, size, blockSize, [&](const unsigned char* data, size_t size) {
     return EVP_DigestUpdate(context.get(), data, size) == 1;
   });
   unsigned char digest[EVP_MAX_MD_SIZE];
@@ -114,16 +124,16 @@ void waitWhilePaused() {
   }
 }
 
-std::optional<std::string> fingerprintFile(const std::string& path, HashKind kind) {
+std::optional<std::string> fingerprintFile(const std::string& path, int64_t size, HashKind kind) {
   switch (kind) {
     case HashKind::Crc32:
-      return crc32Text(path);
+      return crc32Text(path, size);
     case HashKind::Md5:
-      return digestText(path, EVP_md5(), kMd5BlockSize);
+      return digestText(path, size, EVP_md5(), kMd5BlockSize);
     case HashKind::Sha1:
       break;
   }
-  return digestText(path, EVP_sha1(), kSha1BlockSize);
+  return digestText(path, size, EVP_sha1(), kSha1BlockSize);
 }
 
 std::string fingerprintBytes(std::string_view bytes, HashKind kind) {
@@ -147,7 +157,7 @@ void runHashPass(HashKind kind) {
     waitWhilePaused();
     if (stopRequested()) return;
     ++gSearchProgress;
-    std::optional<std::string> text = fingerprintFile(entry.filePath, kind);
+    std::optional<std::string> text = fingerprintFile(entry.filePath, entry.fileSize, kind);
     if (stopRequested()) return;
     if (!text) continue;
     entry.*field = std::move(*text);

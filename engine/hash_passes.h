@@ -23,9 +23,10 @@ void waitWhilePaused();
 
 // The text form of the whole content's fingerprint: CRC-32 as upper-case hex
 // without leading zeros ("0" for 0), MD5 and SHA-1 as lower-case hex digits.
-// Nothing when the file cannot be opened, a read fails before the end, or a
-// stop is requested; the file is closed on every way out.
-std::optional<std::string> fingerprintFile(const std::string& path, HashKind kind);
+// Nothing when the file cannot be opened, is no longer a regular file of the
+// given size, a read fails, or a stop is requested; the file is closed on
+// every way out.
+std::optional<std::string> fingerprintFile(const std::string& path, int64_t size, HashKind kind);
 
 // The text form of the fingerprint of bytes held in memory.
 std::string fingerprintBytes(std::string_view bytes, HashKind kind);

@@ -1,17 +1,23 @@
 #include "engine/hash_passes.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/search_state.h"
+#include "engine/size_grouping.h"
+#include "tests/engine/crc_forge.h"
 #include "tests/support/temp_dir.h"
 
 namespace zandrel {
@@ -90,9 +96,10 @@ TEST_F(HashPassTest, WritesTheTextForms) {
   };
   for (const auto& c : cases) {
     const std::string file = writeFile("known", c.content);
-    EXPECT_EQ(fingerprintFile(file, HashKind::Crc32), c.crc32) << '"' << c.content << '"';
-    EXPECT_EQ(fingerprintFile(file, HashKind::Md5), c.md5) << '"' << c.content << '"';
-    EXPECT_EQ(fingerprintFile(file, HashKind::Sha1), c.sha1) << '"' << c.content << '"';
+    const auto size = static_cast<int64_t>(c.content.size());
+    EXPECT_EQ(fingerprintFile(file, size, HashKind::Crc32), c.crc32) << '"' << c.content << '"';
+    EXPECT_EQ(fingerprintFile(file, size, HashKind::Md5), c.md5) << '"' << c.content << '"';
+    EXPECT_EQ(fingerprintFile(file, size, HashKind::Sha1), c.sha1) << '"' << c.content << '"';
   }
 }
 
@@ -102,7 +109,7 @@ TEST_F(HashPassTest, FingerprintsContentSpanningSeveralBlocks) {
     const std::string content = patternContent(size);
     const std::string file = writeFile("large", content);
     for (const HashKind kind : kKinds) {
-      EXPECT_EQ(fingerprintFile(file, kind), referenceText(content, kind))
+      EXPECT_EQ(fingerprintFile(file, static_cast<int64_t>(size), kind), referenceText(content, kind))
           << kindName(kind) << ", " << size << " bytes";
     }
   }
@@ -115,8 +122,87 @@ TEST_F(HashPassTest, UnreadableFileHasNoText) {
   const std::string folder = makeFolder("folder");  // opens, but reading fails
   for (const HashKind kind : kKinds) {
     for (const std::string& file : {missing, dangling, folder}) {
-      EXPECT_EQ(fingerprintFile(file, kind), std::nullopt) << kindName(kind) << ": " << file;
+      EXPECT_EQ(fingerprintFile(file, 0, kind), std::nullopt) << kindName(kind) << ": " << file;
     }
+  }
+}
+
+TEST_F(HashPassTest, ContentOfAnotherSizeHasNoText) {
+  const std::string file = writeFile("five", "12345");
+  for (const HashKind kind : kKinds) {
+    for (const int64_t size : {int64_t{4}, int64_t{6}, int64_t{0}, int64_t{-1}}) {
+      EXPECT_EQ(fingerprintFile(file, size, kind), std::nullopt) << kindName(kind) << ", size " << size;
+    }
+  }
+}
+
+// Between the size pass and a hash pass the disk may change under the search.
+// What took a file's place must neither be read without end nor pass for the
+// file the size pass saw.
+TEST_F(HashPassTest, FileChangedAfterTheSizePassLeavesTheSearch) {
+  namespace fs = std::filesystem;
+  const std::string content = patternContent(5000);
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> change;
+  } cases[] = {
+      {"swapped for a link to a pipe",
+       [&](const std::string& victim) {
+         ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+         fs::remove(victim);
+         fs::create_symlink(path("fifo"), victim);
+       }},
+      {"swapped for a link to a character device",
+       [](const std::string& victim) {
+         fs::remove(victim);
+         fs::create_symlink("/dev/zero", victim);
+       }},
+      {"grown", [](const std::string& victim) { std::ofstream(victim, std::ios::app) << "more"; }},
+      {"shortened", [](const std::string& victim) { fs::resize_file(victim, 4000); }},
+      {"swapped for a folder",
+       [](const std::string& victim) {
+         fs::remove(victim);
+         fs::create_directory(victim);
+       }},
+  };
+  for (const HashKind kind : kKinds) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(kindName(kind)) + ", " + c.what);
+      for (const char* name : {"a1", "a2", "victim"}) writeFile(name, content);
+      gPathList = {path("a1"), path("a2"), path("victim")};
+      collectFileSizes();
+      groupBySize();
+      ASSERT_EQ(gFileEntries.size(), 3u);
+      c.change(path("victim"));
+      // A writer on the pipe: even with data waiting, it is not read.
+      const int writer = ::open(path("fifo").c_str(), O_RDWR | O_NONBLOCK);
+      if (writer >= 0) {
+        ASSERT_EQ(::write(writer, "data", 4), 4);
+      }
+      runHashPass(kind);
+      if (writer >= 0) ::close(writer);
+      EXPECT_EQ(survivors(), (std::vector<std::string>{"a1", "a2"}));
+      EXPECT_EQ(testing::openFilesUnder(path()), 0);
+      for (const auto& entry : fs::directory_iterator(path())) fs::remove_all(entry.path());
+    }
+  }
+}
+
+TEST_F(HashPassTest, EmptyLookingFileWithContentLeavesTheSearch) {
+  // Files under /proc report size 0 and still yield data.
+  writeFile("e1", "");
+  writeFile("e2", "");
+  std::filesystem::create_symlink("/proc/self/status", path("status"));
+  gPathList = {path("e1"), path("e2"), path("status")};
+  collectFileSizes();
+  groupBySize();
+  ASSERT_EQ(gFileEntries.size(), 3u);
+  for (const HashKind kind : kKinds) {
+    SCOPED_TRACE(kindName(kind));
+    std::vector<FileEntry> entries = gFileEntries;
+    runHashPass(kind);
+    EXPECT_EQ(survivors(), (std::vector<std::string>{"e1", "e2"}));
+    gFileEntries = entries;
   }
 }
 
@@ -279,27 +365,32 @@ TEST_F(HashPassTest, FolderWhoseReadFailsLeavesTheSearch) {
 }
 
 TEST_F(HashPassTest, EqualTextsOfDifferentSizesNeverGroup) {
-  // One real file listed under several sizes stands in for a chance collision.
-  const std::string file = writeFile("same", "xyz");
+  // Forged CRC-32 collisions: every file below has the CRC-32 0x1234ABCD.
   const struct {
     std::vector<int64_t> sizes;
     std::vector<int64_t> expected;
   } cases[] = {
-      {{3, 4}, {}},
-      {{3, 4, 3}, {3, 3}},
-      {{4, 3, 4}, {4, 4}},
-      {{3, 4, 5, 4, 3}, {3, 3, 4, 4}},
+      {{10, 11}, {}},
+      {{10, 11, 10}, {10, 10}},
+      {{11, 10, 11}, {11, 11}},
+      {{10, 11, 12, 11, 10}, {10, 10, 11, 11}},
   };
-  for (const HashKind kind : kKinds) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(kindName(kind)) + ", " + std::to_string(c.sizes.size()) + " entries");
-      gFileEntries.clear();
-      for (const int64_t size : c.sizes) gFileEntries.push_back(FileEntry{file, size, {}, {}, {}});
-      runHashPass(kind);
-      std::vector<int64_t> sizes;
-      for (const FileEntry& entry : gFileEntries) sizes.push_back(entry.fileSize);
-      EXPECT_EQ(sizes, c.expected);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.sizes.size()) + " entries");
+    std::vector<std::string> names;
+    for (size_t i = 0; i < c.sizes.size(); ++i) {
+      names.push_back("p" + std::to_string(i));
+      const std::string prefix(static_cast<size_t>(c.sizes[i]) - 4, static_cast<char>('a' + i));
+      writeFile(names.back(), testing::withCrc32(prefix, 0x1234ABCD));
     }
+    setEntries(names);
+    runHashPass(HashKind::Crc32);
+    std::vector<int64_t> sizes;
+    for (const FileEntry& entry : gFileEntries) {
+      sizes.push_back(entry.fileSize);
+      EXPECT_EQ(entry.crc32Hex, "1234ABCD");
+    }
+    EXPECT_EQ(sizes, c.expected);
   }
 }
 
