@@ -18,6 +18,12 @@ const char* hashKindName(HashKind kind);
 // The FileEntry field a pass writes.
 std::string FileEntry::*hashField(HashKind kind);
 
+// Threads that share the files of one pass; 0, the default, means one per
+// core. Every count gives the same result.
+void setHashThreadCount(unsigned count);
+// The count a pass uses now, at least 1.
+unsigned hashThreadCount();
+
 // Holds while gPauseFlag is 1, in 10 ms steps; a stop request ends the wait.
 void waitWhilePaused();
 
@@ -32,7 +38,10 @@ std::optional<std::string> fingerprintFile(const std::string& path, int64_t size
 std::string fingerprintBytes(std::string_view bytes, HashKind kind);
 
 // One pass. A file that cannot be fingerprinted leaves the search here, so
-// unreadable files never pass for duplicates of each other.
+// unreadable files never pass for duplicates of each other. The files are
+// spread over hashThreadCount() threads; gSearchProgress counts each file as
+// it is done, a pause holds every thread before its next block, and a stop
+// ends them all within one block with every file closed.
 void runHashPass(HashKind kind);
 
 void hashCrc32Worker();

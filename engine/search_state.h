@@ -23,6 +23,8 @@ struct FileEntry {
   uint64_t device = 0;
   uint64_t inode = 0;
   bool pathIsLink = false;
+
+  friend bool operator==(const FileEntry&, const FileEntry&) = default;
 };
 
 extern std::vector<std::string> gPathList;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -403,6 +404,65 @@ TEST_F(HashPassTest, CountsOneProgressStepPerFile) {
   EXPECT_EQ(gSearchProgress.load(), 4);
   runHashPass(HashKind::Md5);  // counts on over the two that are left
   EXPECT_EQ(gSearchProgress.load(), 6);
+}
+
+// Many files of few sizes: copies, chance CRC-32 collisions forged within a
+// size and across sizes, files of their own and one that cannot be read.
+// However the files are spread over threads, every pass leaves exactly what
+// one thread leaves.
+TEST_F(HashPassTest, ManyThreadsLeaveWhatOneThreadLeaves) {
+  std::mt19937 random(7);
+  const auto randomText = [&](size_t size) {
+    std::string text(size, '\0');
+    for (char& c : text) c = static_cast<char>(random() & 0xFF);
+    return text;
+  };
+  const size_t sizes[] = {40, 41, 600, 70000};
+  std::vector<std::string> names;
+  std::vector<std::string> contents;
+  for (int i = 0; i < 400; ++i) {
+    const size_t size = sizes[random() % std::size(sizes)];
+    const unsigned roll = random() % 10;
+    std::string content;
+    if (roll < 3 && !contents.empty()) {
+      content = contents[random() % contents.size()];  // a copy, of its own size
+    } else if (roll < 7 && !contents.empty()) {
+      // Same CRC-32 as an earlier file, other content; half of them of another size.
+      const std::string& other = contents[random() % contents.size()];
+      const size_t forgedSize = roll < 5 ? other.size() : size;
+      content = testing::withCrc32(randomText(forgedSize - 4), testing::crc32Of(other));
+    } else {
+      content = randomText(size);
+    }
+    contents.push_back(content);
+    char name[16];
+    std::snprintf(name, sizeof name, "f%03d", i);
+    names.push_back(name);
+    writeFile(name, content);
+  }
+  names.push_back("gone");  // listed, then removed before the passes
+  std::sort(names.begin(), names.end());
+
+  const std::vector<std::vector<HashKind>> searches = {
+      {HashKind::Crc32}, {HashKind::Md5}, {HashKind::Crc32, HashKind::Md5, HashKind::Sha1}};
+  for (const auto& passes : searches) {
+    std::vector<FileEntry> oneThread;
+    for (const unsigned threads : {1u, 3u, 16u}) {
+      SCOPED_TRACE(std::to_string(passes.size()) + " passes, " + std::to_string(threads) + " threads");
+      setHashThreadCount(threads);
+      setEntries(names);
+      for (const HashKind kind : passes) runHashPass(kind);
+      if (threads == 1) {
+        oneThread = gFileEntries;
+        // The tree does hold groups, collisions that the later passes split, and files that go.
+        ASSERT_GT(oneThread.size(), 20u);
+        ASSERT_LT(oneThread.size(), names.size() - 1);
+      } else {
+        EXPECT_TRUE(gFileEntries == oneThread);
+      }
+    }
+  }
+  setHashThreadCount(0);
 }
 
 }  // namespace
