@@ -86,6 +86,8 @@ void collectSearchPaths(const std::vector<std::string>& locationRows) {
       gPathList.push_back(row);
     }
   }
+  // The list stays until the search ends: give back what its growth left over.
+  gPathList.shrink_to_fit();
 }
 
 void scanFolderRecursive(const std::string& folderPath, int level) {

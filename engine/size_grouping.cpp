@@ -39,6 +39,8 @@ struct FileIdHash {
 
 void collectFileSizes() {
   const uid_t user = ::geteuid();
+  // Nearly every path becomes an entry: one allocation, no doubling slack.
+  gFileEntries.reserve(gFileEntries.size() + gPathList.size());
   for (const std::string& path : gPathList) {
     if (stopRequested()) return;
     struct stat status;
@@ -54,64 +56,68 @@ void collectFileSizes() {
                    [](const FileEntry& a, const FileEntry& b) { return a.fileSize < b.fileSize; });
 }
 
+// Keeps the entries for which keep(i) holds, in order, without a second list.
+template <typename Keep>
+void keepWhere(std::vector<FileEntry>& entries, Keep keep) {
+  size_t kept = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!keep(i)) continue;
+    if (kept != i) entries[kept] = std::move(entries[i]);
+    ++kept;
+  }
+  entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
+}
+
 void groupBySize() {
   std::vector<FileEntry>& entries = gFileEntries;
 
   // A size seen once before the last run cannot have a duplicate; the
   // count below catches the last run and sizes thinned by repeated paths.
-  std::vector<FileEntry> kept;
-  kept.reserve(entries.size());
+  std::vector<char> keep(entries.size(), 1);
   for (size_t i = 0; i < entries.size();) {
     size_t runEnd = i + 1;
     while (runEnd < entries.size() && entries[runEnd].fileSize == entries[i].fileSize) ++runEnd;
-    if (runEnd - i > 1 || runEnd == entries.size()) {
-      for (size_t k = i; k < runEnd; ++k) kept.push_back(std::move(entries[k]));
-    }
+    if (runEnd - i == 1 && runEnd != entries.size()) keep[i] = 0;
     i = runEnd;
-    if (stopRequested()) return;
   }
-  entries = std::move(kept);
+  keepWhere(entries, [&keep](size_t i) { return keep[i] != 0; });
+  if (stopRequested()) return;
 
   std::stable_sort(entries.begin(), entries.end(),
                    [](const FileEntry& a, const FileEntry& b) { return utf16Less(a.filePath, b.filePath); });
   if (stopRequested()) return;
 
   // Of each run of equal paths the last entry stays.
-  std::vector<FileEntry> distinct;
-  distinct.reserve(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i + 1 < entries.size() && entries[i + 1].filePath == entries[i].filePath) continue;
-    distinct.push_back(std::move(entries[i]));
+  keep.assign(entries.size(), 1);
+  for (size_t i = 0; i + 1 < entries.size(); ++i) {
+    if (entries[i + 1].filePath == entries[i].filePath) keep[i] = 0;
   }
-  std::vector<FileEntry>().swap(entries);
 
   // Two paths of one file (a link, a folder reached through a link, a second
   // spelling, a hard link) are never duplicates of each other: deleting one
   // would delete the only copy. The path that is not itself a link stays,
   // among those the first in path order.
   std::unordered_map<std::pair<uint64_t, uint64_t>, size_t, FileIdHash> chosen;
-  chosen.reserve(distinct.size());
-  std::vector<bool> keep(distinct.size(), false);
-  for (size_t i = 0; i < distinct.size(); ++i) {
-    const auto [place, fresh] = chosen.try_emplace({distinct[i].device, distinct[i].inode}, i);
-    if (fresh) {
-      keep[i] = true;
-    } else if (distinct[place->second].pathIsLink && !distinct[i].pathIsLink) {
-      keep[place->second] = false;
-      keep[i] = true;
+  chosen.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!keep[i]) continue;
+    const auto [place, fresh] = chosen.try_emplace({entries[i].device, entries[i].inode}, i);
+    if (fresh) continue;
+    if (entries[place->second].pathIsLink && !entries[i].pathIsLink) {
+      keep[place->second] = 0;
       place->second = i;
+    } else {
+      keep[i] = 0;
     }
   }
+  decltype(chosen)().swap(chosen);
   if (stopRequested()) return;
 
   gSizeCounts.clear();
-  for (size_t i = 0; i < distinct.size(); ++i) {
-    if (keep[i]) ++gSizeCounts[std::to_string(distinct[i].fileSize)];
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (keep[i]) ++gSizeCounts[std::to_string(entries[i].fileSize)];
   }
-
-  for (size_t i = 0; i < distinct.size(); ++i) {
-    if (keep[i] && gSizeCounts[std::to_string(distinct[i].fileSize)] >= 2) entries.push_back(std::move(distinct[i]));
-  }
+  keepWhere(entries, [&](size_t i) { return keep[i] && gSizeCounts[std::to_string(entries[i].fileSize)] >= 2; });
 }
 
 }  // namespace zandrel
