@@ -179,7 +179,8 @@ class TreeMaker {
     const uint64_t roll = below(100);
     std::string content;
     if (!files_.empty() && roll < 35) {
-      const File& original = files_[below(files_.size())];
+      // A copy, not a reference: the push_back below may move the list.
+      const File original = files_[below(files_.size())];
       fs::copy_file(original.path, path);
       files_.push_back({path, original.size});
       bytes_ += static_cast<int64_t>(original.size);
