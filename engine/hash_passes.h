@@ -18,20 +18,30 @@ const char* hashKindName(HashKind kind);
 // The FileEntry field a pass writes.
 std::string FileEntry::*hashField(HashKind kind);
 
+// Threads that share the files of one pass; 0, the default, means one per
+// core. Every count gives the same result.
+void setHashThreadCount(unsigned count);
+// The count a pass uses now, at least 1.
+unsigned hashThreadCount();
+
 // Holds while gPauseFlag is 1, in 10 ms steps; a stop request ends the wait.
 void waitWhilePaused();
 
 // The text form of the whole content's fingerprint: CRC-32 as upper-case hex
 // without leading zeros ("0" for 0), MD5 and SHA-1 as lower-case hex digits.
-// Nothing when the file cannot be opened, a read fails before the end, or a
-// stop is requested; the file is closed on every way out.
-std::optional<std::string> fingerprintFile(const std::string& path, HashKind kind);
+// Nothing when the file cannot be opened, is no longer a regular file of the
+// given size, a read fails, or a stop is requested; the file is closed on
+// every way out.
+std::optional<std::string> fingerprintFile(const std::string& path, int64_t size, HashKind kind);
 
 // The text form of the fingerprint of bytes held in memory.
 std::string fingerprintBytes(std::string_view bytes, HashKind kind);
 
 // One pass. A file that cannot be fingerprinted leaves the search here, so
-// unreadable files never pass for duplicates of each other.
+// unreadable files never pass for duplicates of each other. The files are
+// spread over hashThreadCount() threads; gSearchProgress counts each file as
+// it is done, a pause holds every thread before its next block, and a stop
+// ends them all within one block with every file closed.
 void runHashPass(HashKind kind);
 
 void hashCrc32Worker();

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
@@ -34,20 +36,35 @@ EntryKind entryKind(const std::string& folder, const dirent& entry) {
   return S_ISDIR(status.st_mode) ? EntryKind::Folder : EntryKind::File;
 }
 
-bool isDotEntry(const char* name) {
-  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+bool isDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+struct ListedEntry {
+  std::string name;
+  EntryKind kind;
+};
+
+// The folder's entries in listing order. The listing is closed before any
+// entry is used, so a walk holds no folder open while it goes deeper and no
+// depth runs into the open-file limit.
+std::vector<ListedEntry> readEntries(const std::string& folder) {
+  std::vector<ListedEntry> entries;
+  Listing listing(opendir(folder.c_str()));
+  if (!listing) return entries;
+  while (!stopRequested()) {
+    const dirent* entry = readdir(listing.get());
+    if (entry == nullptr) break;
+    const EntryKind kind = entryKind(folder, *entry);
+    if (kind != EntryKind::Unreadable) entries.push_back({entry->d_name, kind});
+  }
+  return entries;
 }
 
 // Calls visit(name, kind) for each entry of the folder until a stop is requested.
 template <typename Visit>
 void forEachEntry(const std::string& folder, Visit visit) {
-  Listing listing(opendir(folder.c_str()));
-  if (!listing) return;
-  while (!stopRequested()) {
-    const dirent* entry = readdir(listing.get());
-    if (entry == nullptr) break;
-    const EntryKind kind = entryKind(folder, *entry);
-    if (kind != EntryKind::Unreadable) visit(entry->d_name, kind);
+  for (const ListedEntry& entry : readEntries(folder)) {
+    if (stopRequested()) return;
+    visit(entry.name, entry.kind);
   }
 }
 
@@ -69,11 +86,13 @@ void collectSearchPaths(const std::vector<std::string>& locationRows) {
       gPathList.push_back(row);
     }
   }
+  // The list stays until the search ends: give back what its growth left over.
+  gPathList.shrink_to_fit();
 }
 
 void scanFolderRecursive(const std::string& folderPath, int level) {
   const std::string prefix = addTrailingSeparator(folderPath);
-  forEachEntry(prefix, [&](const char* name, EntryKind kind) {
+  forEachEntry(prefix, [&](const std::string& name, EntryKind kind) {
     if (kind == EntryKind::File) {
       gPathList.push_back(prefix + name);
     } else if (!isDotEntry(name)) {
@@ -84,7 +103,7 @@ void scanFolderRecursive(const std::string& folderPath, int level) {
 
 void scanFolderFlat(const std::string& folderPath) {
   const std::string prefix = addTrailingSeparator(folderPath);
-  forEachEntry(prefix, [&](const char* name, EntryKind kind) {
+  forEachEntry(prefix, [&](const std::string& name, EntryKind kind) {
     if (kind == EntryKind::File) gPathList.push_back(prefix + name);
   });
 }

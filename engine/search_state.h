@@ -18,6 +18,13 @@ struct FileEntry {
   std::string crc32Hex;  // a hash text stays empty until its pass has run
   std::string md5Hex;
   std::string sha1Hex;
+  // The file the path names, links followed: two paths of one (device, inode)
+  // are one file. pathIsLink tells whether the path itself is a symbolic link.
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool pathIsLink = false;
+
+  friend bool operator==(const FileEntry&, const FileEntry&) = default;
 };
 
 extern std::vector<std::string> gPathList;

@@ -1,28 +1,71 @@
 #include "engine/size_grouping.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "engine/search_state.h"
 #include "engine/text_order.h"
 #include "engine/unique_fd.h"
 
 namespace zandrel {
+namespace {
+
+// The status of the regular file a path names, links followed, when the user
+// may read it. Most files take a single lstat: for the file's owner the
+// owner's read bit is the whole answer (access lists and other users' bits
+// only speak for others). Every other case is asked of open itself, which also
+// knows about access lists, root's override and network file systems.
+bool readableFileStatus(const std::string& path, uid_t user, struct stat& status, bool& pathIsLink) {
+  if (::lstat(path.c_str(), &status) != 0) return false;
+  pathIsLink = S_ISLNK(status.st_mode);
+  if (pathIsLink && ::stat(path.c_str(), &status) != 0) return false;
+  // Folders read negative and are skipped; special files have no content of
+  // their own to compare (a pipe or a device would never end or always look empty).
+  if (!S_ISREG(status.st_mode) || status.st_size < 0) return false;
+  if (status.st_uid == user && (status.st_mode & S_IRUSR) != 0) return true;
+  return openRegularFile(path, &status).valid();
+}
+
+struct FileIdHash {
+  size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
+    return std::hash<uint64_t>()(id.first * 0x9E3779B97F4A7C15ULL ^ id.second);
+  }
+};
+
+}  // namespace
 
 void collectFileSizes() {
+  const uid_t user = ::geteuid();
+  // Nearly every path becomes an entry: one allocation, no doubling slack.
+  gFileEntries.reserve(gFileEntries.size() + gPathList.size());
   for (const std::string& path : gPathList) {
     if (stopRequested()) return;
-    // One open serves as the readability test and gives the size of what is
-    // read later, links followed. Folders read negative and are skipped;
-    // special files have no content of their own to compare (a pipe or a
-    // device would never end or always look empty).
     struct stat status;
-    if (!openRegularFile(path, &status).valid() || status.st_size < 0) continue;
-    gFileEntries.push_back(FileEntry{path, static_cast<int64_t>(status.st_size), {}, {}, {}});
+    bool pathIsLink = false;
+    if (!readableFileStatus(path, user, status, pathIsLink)) continue;
+    FileEntry entry{path, static_cast<int64_t>(status.st_size), {}, {}, {}};
+    entry.device = static_cast<uint64_t>(status.st_dev);
+    entry.inode = static_cast<uint64_t>(status.st_ino);
+    entry.pathIsLink = pathIsLink;
+    gFileEntries.push_back(std::move(entry));
   }
   std::stable_sort(gFileEntries.begin(), gFileEntries.end(),
                    [](const FileEntry& a, const FileEntry& b) { return a.fileSize < b.fileSize; });
+}
+
+// Keeps the entries for which keep(i) holds, in order, without a second list.
+template <typename Keep>
+void keepWhere(std::vector<FileEntry>& entries, Keep keep) {
+  size_t kept = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!keep(i)) continue;
+    if (kept != i) entries[kept] = std::move(entries[i]);
+    ++kept;
+  }
+  entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
 }
 
 void groupBySize() {
@@ -30,38 +73,51 @@ void groupBySize() {
 
   // A size seen once before the last run cannot have a duplicate; the
   // count below catches the last run and sizes thinned by repeated paths.
-  std::vector<FileEntry> kept;
-  kept.reserve(entries.size());
+  std::vector<char> keep(entries.size(), 1);
   for (size_t i = 0; i < entries.size();) {
     size_t runEnd = i + 1;
     while (runEnd < entries.size() && entries[runEnd].fileSize == entries[i].fileSize) ++runEnd;
-    if (runEnd - i > 1 || runEnd == entries.size()) {
-      for (size_t k = i; k < runEnd; ++k) kept.push_back(std::move(entries[k]));
-    }
+    if (runEnd - i == 1 && runEnd != entries.size()) keep[i] = 0;
     i = runEnd;
-    if (stopRequested()) return;
   }
-  entries = std::move(kept);
+  keepWhere(entries, [&keep](size_t i) { return keep[i] != 0; });
+  if (stopRequested()) return;
 
   std::stable_sort(entries.begin(), entries.end(),
                    [](const FileEntry& a, const FileEntry& b) { return utf16Less(a.filePath, b.filePath); });
   if (stopRequested()) return;
 
   // Of each run of equal paths the last entry stays.
-  std::vector<FileEntry> distinct;
-  distinct.reserve(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i + 1 < entries.size() && entries[i + 1].filePath == entries[i].filePath) continue;
-    distinct.push_back(std::move(entries[i]));
+  keep.assign(entries.size(), 1);
+  for (size_t i = 0; i + 1 < entries.size(); ++i) {
+    if (entries[i + 1].filePath == entries[i].filePath) keep[i] = 0;
   }
+
+  // Two paths of one file (a link, a folder reached through a link, a second
+  // spelling, a hard link) are never duplicates of each other: deleting one
+  // would delete the only copy. The path that is not itself a link stays,
+  // among those the first in path order.
+  std::unordered_map<std::pair<uint64_t, uint64_t>, size_t, FileIdHash> chosen;
+  chosen.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!keep[i]) continue;
+    const auto [place, fresh] = chosen.try_emplace({entries[i].device, entries[i].inode}, i);
+    if (fresh) continue;
+    if (entries[place->second].pathIsLink && !entries[i].pathIsLink) {
+      keep[place->second] = 0;
+      place->second = i;
+    } else {
+      keep[i] = 0;
+    }
+  }
+  decltype(chosen)().swap(chosen);
+  if (stopRequested()) return;
 
   gSizeCounts.clear();
-  for (const FileEntry& entry : distinct) ++gSizeCounts[std::to_string(entry.fileSize)];
-
-  entries.clear();
-  for (FileEntry& entry : distinct) {
-    if (gSizeCounts[std::to_string(entry.fileSize)] >= 2) entries.push_back(std::move(entry));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (keep[i]) ++gSizeCounts[std::to_string(entries[i].fileSize)];
   }
+  keepWhere(entries, [&](size_t i) { return keep[i] && gSizeCounts[std::to_string(entries[i].fileSize)] >= 2; });
 }
 
 }  // namespace zandrel

@@ -37,9 +37,10 @@ class UniqueFd {
 };
 
 // Opens a path for reading without ever blocking: a named pipe without a
-// writer must not hang a search.
+// writer must not hang a search, and a terminal put in a file's place must
+// not become the program's controlling terminal.
 inline UniqueFd openForReading(const std::string& path) {
-  return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
 }
 
 // Opens a regular file for reading, links followed; nothing for folders,

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "app/event_loop.h"
 #include "config/ui_strings.h"
 #include "engine/search_state.h"
@@ -184,6 +186,33 @@ TEST_F(SearchWindowTest, StopAndCloseRequestsEndTheSearch) {
              [] { EXPECT_EQ(ui::gadgetText(PauseButton), "Pause"); });
   runUntil(check);
   EXPECT_EQ(ui::rowCount(ResultsList), 4);
+}
+
+TEST_F(SearchWindowTest, FolderAndALinkToItNeverOfferTheOnlyCopy) {
+  // data/dupdir holds x1, a file with no twin, and a real pair; data/dlink
+  // leads to the same folder. Both are search locations.
+  const std::string only = writeFile("data/dupdir/x1", "the only copy");
+  writeFile("data/dupdir/y1", "a real pair");
+  writeFile("data/dupdir/y2", "a real pair");
+  std::filesystem::create_directory_symlink("dupdir", path("data/dlink"));
+  drive::dropFiles(LocationsList, {path("data/dupdir"), path("data/dlink")});
+  settle();
+  searchFromToolbar();
+  ASSERT_EQ(rows(ResultsList).size(), 2u);
+  EXPECT_EQ(ui::rowText(ResultsList, 0, FilenameColumn), path("data/dlink/y1"));
+  EXPECT_EQ(ui::rowText(ResultsList, 1, FilenameColumn), path("data/dlink/y2"));
+
+  drive::clickButton(SelectDuplicatesButton);
+  settle();
+  drive::answerNextDialog(Answer::Yes);
+  drive::clickButton(DeleteButton);
+  settle();
+  EXPECT_EQ(drive::lastDialogText(), "Do you really want to delete the selected files?");
+  EXPECT_EQ(testing::readAll(only), "the only copy");
+  EXPECT_EQ(testing::readAll(path("data/dupdir/y1")), "a real pair");
+  EXPECT_FALSE(std::filesystem::exists(path("data/dupdir/y2")));
+  ASSERT_EQ(ui::rowCount(ResultsList), 1);
+  EXPECT_EQ(ui::rowText(ResultsList, 0, FilenameColumn), path("data/dlink/y1"));
 }
 
 }  // namespace

@@ -1,17 +1,24 @@
 #include "engine/hash_passes.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/search_state.h"
+#include "engine/size_grouping.h"
+#include "tests/engine/crc_forge.h"
 #include "tests/support/temp_dir.h"
 
 namespace zandrel {
@@ -90,9 +97,10 @@ TEST_F(HashPassTest, WritesTheTextForms) {
   };
   for (const auto& c : cases) {
     const std::string file = writeFile("known", c.content);
-    EXPECT_EQ(fingerprintFile(file, HashKind::Crc32), c.crc32) << '"' << c.content << '"';
-    EXPECT_EQ(fingerprintFile(file, HashKind::Md5), c.md5) << '"' << c.content << '"';
-    EXPECT_EQ(fingerprintFile(file, HashKind::Sha1), c.sha1) << '"' << c.content << '"';
+    const auto size = static_cast<int64_t>(c.content.size());
+    EXPECT_EQ(fingerprintFile(file, size, HashKind::Crc32), c.crc32) << '"' << c.content << '"';
+    EXPECT_EQ(fingerprintFile(file, size, HashKind::Md5), c.md5) << '"' << c.content << '"';
+    EXPECT_EQ(fingerprintFile(file, size, HashKind::Sha1), c.sha1) << '"' << c.content << '"';
   }
 }
 
@@ -102,7 +110,7 @@ TEST_F(HashPassTest, FingerprintsContentSpanningSeveralBlocks) {
     const std::string content = patternContent(size);
     const std::string file = writeFile("large", content);
     for (const HashKind kind : kKinds) {
-      EXPECT_EQ(fingerprintFile(file, kind), referenceText(content, kind))
+      EXPECT_EQ(fingerprintFile(file, static_cast<int64_t>(size), kind), referenceText(content, kind))
           << kindName(kind) << ", " << size << " bytes";
     }
   }
@@ -115,8 +123,87 @@ TEST_F(HashPassTest, UnreadableFileHasNoText) {
   const std::string folder = makeFolder("folder");  // opens, but reading fails
   for (const HashKind kind : kKinds) {
     for (const std::string& file : {missing, dangling, folder}) {
-      EXPECT_EQ(fingerprintFile(file, kind), std::nullopt) << kindName(kind) << ": " << file;
+      EXPECT_EQ(fingerprintFile(file, 0, kind), std::nullopt) << kindName(kind) << ": " << file;
     }
+  }
+}
+
+TEST_F(HashPassTest, ContentOfAnotherSizeHasNoText) {
+  const std::string file = writeFile("five", "12345");
+  for (const HashKind kind : kKinds) {
+    for (const int64_t size : {int64_t{4}, int64_t{6}, int64_t{0}, int64_t{-1}}) {
+      EXPECT_EQ(fingerprintFile(file, size, kind), std::nullopt) << kindName(kind) << ", size " << size;
+    }
+  }
+}
+
+// Between the size pass and a hash pass the disk may change under the search.
+// What took a file's place must neither be read without end nor pass for the
+// file the size pass saw.
+TEST_F(HashPassTest, FileChangedAfterTheSizePassLeavesTheSearch) {
+  namespace fs = std::filesystem;
+  const std::string content = patternContent(5000);
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> change;
+  } cases[] = {
+      {"swapped for a link to a pipe",
+       [&](const std::string& victim) {
+         ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+         fs::remove(victim);
+         fs::create_symlink(path("fifo"), victim);
+       }},
+      {"swapped for a link to a character device",
+       [](const std::string& victim) {
+         fs::remove(victim);
+         fs::create_symlink("/dev/zero", victim);
+       }},
+      {"grown", [](const std::string& victim) { std::ofstream(victim, std::ios::app) << "more"; }},
+      {"shortened", [](const std::string& victim) { fs::resize_file(victim, 4000); }},
+      {"swapped for a folder",
+       [](const std::string& victim) {
+         fs::remove(victim);
+         fs::create_directory(victim);
+       }},
+  };
+  for (const HashKind kind : kKinds) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(kindName(kind)) + ", " + c.what);
+      for (const char* name : {"a1", "a2", "victim"}) writeFile(name, content);
+      gPathList = {path("a1"), path("a2"), path("victim")};
+      collectFileSizes();
+      groupBySize();
+      ASSERT_EQ(gFileEntries.size(), 3u);
+      c.change(path("victim"));
+      // A writer on the pipe: even with data waiting, it is not read.
+      const int writer = ::open(path("fifo").c_str(), O_RDWR | O_NONBLOCK);
+      if (writer >= 0) {
+        ASSERT_EQ(::write(writer, "data", 4), 4);
+      }
+      runHashPass(kind);
+      if (writer >= 0) ::close(writer);
+      EXPECT_EQ(survivors(), (std::vector<std::string>{"a1", "a2"}));
+      EXPECT_EQ(testing::openFilesUnder(path()), 0);
+      for (const auto& entry : fs::directory_iterator(path())) fs::remove_all(entry.path());
+    }
+  }
+}
+
+TEST_F(HashPassTest, EmptyLookingFileWithContentLeavesTheSearch) {
+  // Files under /proc report size 0 and still yield data.
+  writeFile("e1", "");
+  writeFile("e2", "");
+  std::filesystem::create_symlink("/proc/self/status", path("status"));
+  gPathList = {path("e1"), path("e2"), path("status")};
+  collectFileSizes();
+  groupBySize();
+  ASSERT_EQ(gFileEntries.size(), 3u);
+  for (const HashKind kind : kKinds) {
+    SCOPED_TRACE(kindName(kind));
+    std::vector<FileEntry> entries = gFileEntries;
+    runHashPass(kind);
+    EXPECT_EQ(survivors(), (std::vector<std::string>{"e1", "e2"}));
+    gFileEntries = entries;
   }
 }
 
@@ -279,27 +366,32 @@ TEST_F(HashPassTest, FolderWhoseReadFailsLeavesTheSearch) {
 }
 
 TEST_F(HashPassTest, EqualTextsOfDifferentSizesNeverGroup) {
-  // One real file listed under several sizes stands in for a chance collision.
-  const std::string file = writeFile("same", "xyz");
+  // Forged CRC-32 collisions: every file below has the CRC-32 0x1234ABCD.
   const struct {
     std::vector<int64_t> sizes;
     std::vector<int64_t> expected;
   } cases[] = {
-      {{3, 4}, {}},
-      {{3, 4, 3}, {3, 3}},
-      {{4, 3, 4}, {4, 4}},
-      {{3, 4, 5, 4, 3}, {3, 3, 4, 4}},
+      {{10, 11}, {}},
+      {{10, 11, 10}, {10, 10}},
+      {{11, 10, 11}, {11, 11}},
+      {{10, 11, 12, 11, 10}, {10, 10, 11, 11}},
   };
-  for (const HashKind kind : kKinds) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(kindName(kind)) + ", " + std::to_string(c.sizes.size()) + " entries");
-      gFileEntries.clear();
-      for (const int64_t size : c.sizes) gFileEntries.push_back(FileEntry{file, size, {}, {}, {}});
-      runHashPass(kind);
-      std::vector<int64_t> sizes;
-      for (const FileEntry& entry : gFileEntries) sizes.push_back(entry.fileSize);
-      EXPECT_EQ(sizes, c.expected);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.sizes.size()) + " entries");
+    std::vector<std::string> names;
+    for (size_t i = 0; i < c.sizes.size(); ++i) {
+      names.push_back("p" + std::to_string(i));
+      const std::string prefix(static_cast<size_t>(c.sizes[i]) - 4, static_cast<char>('a' + i));
+      writeFile(names.back(), testing::withCrc32(prefix, 0x1234ABCD));
     }
+    setEntries(names);
+    runHashPass(HashKind::Crc32);
+    std::vector<int64_t> sizes;
+    for (const FileEntry& entry : gFileEntries) {
+      sizes.push_back(entry.fileSize);
+      EXPECT_EQ(entry.crc32Hex, "1234ABCD");
+    }
+    EXPECT_EQ(sizes, c.expected);
   }
 }
 
@@ -312,6 +404,65 @@ TEST_F(HashPassTest, CountsOneProgressStepPerFile) {
   EXPECT_EQ(gSearchProgress.load(), 4);
   runHashPass(HashKind::Md5);  // counts on over the two that are left
   EXPECT_EQ(gSearchProgress.load(), 6);
+}
+
+// Many files of few sizes: copies, chance CRC-32 collisions forged within a
+// size and across sizes, files of their own and one that cannot be read.
+// However the files are spread over threads, every pass leaves exactly what
+// one thread leaves.
+TEST_F(HashPassTest, ManyThreadsLeaveWhatOneThreadLeaves) {
+  std::mt19937 random(7);
+  const auto randomText = [&](size_t size) {
+    std::string text(size, '\0');
+    for (char& c : text) c = static_cast<char>(random() & 0xFF);
+    return text;
+  };
+  const size_t sizes[] = {40, 41, 600, 70000};
+  std::vector<std::string> names;
+  std::vector<std::string> contents;
+  for (int i = 0; i < 400; ++i) {
+    const size_t size = sizes[random() % std::size(sizes)];
+    const unsigned roll = random() % 10;
+    std::string content;
+    if (roll < 3 && !contents.empty()) {
+      content = contents[random() % contents.size()];  // a copy, of its own size
+    } else if (roll < 7 && !contents.empty()) {
+      // Same CRC-32 as an earlier file, other content; half of them of another size.
+      const std::string& other = contents[random() % contents.size()];
+      const size_t forgedSize = roll < 5 ? other.size() : size;
+      content = testing::withCrc32(randomText(forgedSize - 4), testing::crc32Of(other));
+    } else {
+      content = randomText(size);
+    }
+    contents.push_back(content);
+    char name[16];
+    std::snprintf(name, sizeof name, "f%03d", i);
+    names.push_back(name);
+    writeFile(name, content);
+  }
+  names.push_back("gone");  // listed, then removed before the passes
+  std::sort(names.begin(), names.end());
+
+  const std::vector<std::vector<HashKind>> searches = {
+      {HashKind::Crc32}, {HashKind::Md5}, {HashKind::Crc32, HashKind::Md5, HashKind::Sha1}};
+  for (const auto& passes : searches) {
+    std::vector<FileEntry> oneThread;
+    for (const unsigned threads : {1u, 3u, 16u}) {
+      SCOPED_TRACE(std::to_string(passes.size()) + " passes, " + std::to_string(threads) + " threads");
+      setHashThreadCount(threads);
+      setEntries(names);
+      for (const HashKind kind : passes) runHashPass(kind);
+      if (threads == 1) {
+        oneThread = gFileEntries;
+        // The tree does hold groups, collisions that the later passes split, and files that go.
+        ASSERT_GT(oneThread.size(), 20u);
+        ASSERT_LT(oneThread.size(), names.size() - 1);
+      } else {
+        EXPECT_TRUE(gFileEntries == oneThread);
+      }
+    }
+  }
+  setHashThreadCount(0);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "engine/path_collection.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -194,6 +198,38 @@ TEST_F(PathCollectionTest, WalkersAppendToWhatIsThere) {
   EXPECT_EQ(gPathList[0], "/first");
   EXPECT_EQ(sorted({gPathList.begin() + 1, gPathList.end()}),
             sorted({root + "/a.txt", root + "/.hidden", root + "/sub/x", root + "/sub/deep/y", root + "/other/z"}));
+}
+
+TEST_F(PathCollectionTest, DeepTreeIsWalkedWholeUnderALowOpenFileLimit) {
+  // 2,000 levels, a file at every 100th and at the bottom; one-letter names
+  // keep the deepest path below the system's path length limit.
+  std::string folder = path();
+  std::vector<std::string> expected;
+  for (int depth = 1; depth <= 2000; ++depth) {
+    folder += "/d";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0) << depth;
+    if (depth % 100 == 0) {
+      expected.push_back(folder + "/f");
+      writeFile(expected.back().substr(path().size() + 1), "x");
+    }
+  }
+  const std::vector<std::string> unlimited = collect({path()}, 1);
+  EXPECT_EQ(sorted(unlimited), sorted(expected));
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{256, 256};
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) ::_exit(3);
+    gPathList.clear();
+    collectSearchPaths({path()});
+    // The same paths in the same order as without the limit.
+    ::_exit(gPathList == unlimited ? 0 : gPathList.size() == unlimited.size() ? 1 : 2);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: order differs, 2: paths lost, 3: limit not set";
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -15,8 +18,32 @@
 namespace zandrel {
 namespace {
 
-constexpr int kFileCount = 8;
+constexpr int kFileCount = 16;
 constexpr off_t kFileSize = off_t{64} << 20;
+constexpr unsigned kThreads = 8;
+
+// Every descriptor this process holds.
+int openDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count - 1;  // the listing's own
+}
+
+// The files under a folder that this process holds open, with their read positions.
+std::map<std::string, long long> openFilePositions(const std::string& folder) {
+  std::map<std::string, long long> positions;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+    if (error || target.rfind(folder + "/", 0) != 0) continue;
+    std::ifstream info("/proc/self/fdinfo/" + fd.path().filename().string());
+    std::string key;
+    long long position = -1;
+    info >> key >> position;  // "pos: N" comes first
+    positions[target] = position;
+  }
+  return positions;
+}
 
 // Polls until the condition holds; false if it never did within the bound.
 bool waitFor(const std::function<bool()>& condition) {
@@ -35,6 +62,7 @@ class SearchStopTest : public testing::TempDirTest {
     TempDirTest::SetUp();
     resetSearchState();
     clearSearchLists();
+    setHashThreadCount(kThreads);
     for (int i = 0; i < kFileCount; ++i) {
       // Sparse, so they cost nothing to make but still take real reads.
       const std::string file = path("big" + std::to_string(i));
@@ -52,6 +80,7 @@ class SearchStopTest : public testing::TempDirTest {
     worker_.join();
     clearSearchLists();
     resetSearchState();
+    setHashThreadCount(0);
     TempDirTest::TearDown();
   }
 
@@ -99,14 +128,18 @@ TEST_F(SearchStopTest, StopWhilePausedEndsTheWorker) {
 }
 
 TEST_F(SearchStopTest, StopDuringAPassClosesEveryFile) {
+  const int descriptorsBefore = openDescriptors();
   for (const HashKind kind : {HashKind::Crc32, HashKind::Md5, HashKind::Sha1}) {
     SCOPED_TRACE(static_cast<int>(kind));
     startPass(kind);
-    EXPECT_TRUE(waitFor([] { return gSearchProgress.load() > 0; }));
+    // Several threads in the middle of their files.
+    EXPECT_TRUE(waitFor([this] { return openFilePositions(path()).size() >= 2; }));
     gStopRequested = true;
     ASSERT_TRUE(workerEnds());
     worker_.join();
+    EXPECT_LT(gSearchProgress.load(), kFileCount);
     EXPECT_EQ(testing::openFilesUnder(path()), 0);
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
     clearSearchLists();
     EXPECT_TRUE(gPathList.empty());
     EXPECT_TRUE(gFileEntries.empty());
@@ -115,6 +148,50 @@ TEST_F(SearchStopTest, StopDuringAPassClosesEveryFile) {
     resetSearchState();
     listFiles();
   }
+}
+
+TEST_F(SearchStopTest, PauseHoldsEveryThreadBeforeItsNextBlock) {
+  const int descriptorsBefore = openDescriptors();
+  startPass(HashKind::Sha1);
+  ASSERT_TRUE(waitFor([this] { return openFilePositions(path()).size() >= 2; }));
+  gPauseFlag = 1;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const auto held = openFilePositions(path());
+  const int64_t progress = gSearchProgress.load();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(openFilePositions(path()), held);  // no thread read a block meanwhile
+  EXPECT_EQ(gSearchProgress.load(), progress);
+  EXPECT_LT(progress, kFileCount);
+  EXPECT_TRUE(worker_.running());
+
+  gPauseFlag = 0;
+  ASSERT_TRUE(workerEnds());
+  worker_.join();
+  EXPECT_EQ(gSearchProgress.load(), kFileCount);
+  EXPECT_EQ(gFileEntries.size(), static_cast<size_t>(kFileCount));
+  EXPECT_EQ(openDescriptors(), descriptorsBefore);
+}
+
+TEST_F(SearchStopTest, ReadErrorInTheMiddleOfOneFileTakesOnlyThatFile) {
+  // One file is cut short while a thread is in the middle of it; the reading
+  // ends there and only that file leaves the search.
+  const std::string victim = path("big7");
+  startPass(HashKind::Crc32);
+  ASSERT_TRUE(waitFor([this, &victim] {
+    const auto open = openFilePositions(path());
+    const auto found = open.find(victim);
+    return found != open.end() && found->second > 0;
+  }));
+  gPauseFlag = 1;
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(::truncate(victim.c_str(), 4096), 0);
+  gPauseFlag = 0;
+  ASSERT_TRUE(workerEnds());
+  worker_.join();
+  EXPECT_EQ(gSearchProgress.load(), kFileCount);
+  ASSERT_EQ(gFileEntries.size(), static_cast<size_t>(kFileCount - 1));
+  for (const FileEntry& entry : gFileEntries) EXPECT_NE(entry.filePath, victim);
+  EXPECT_EQ(testing::openFilesUnder(path()), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -167,9 +168,107 @@ TEST_F(SizeGroupingTest, LinkToFileCountsWithTheTargetsSize) {
   ASSERT_EQ(gFileEntries.size(), 1u);
   EXPECT_EQ(gFileEntries[0].filePath, link);
   EXPECT_EQ(gFileEntries[0].fileSize, 6);
+  EXPECT_TRUE(gFileEntries[0].pathIsLink);
+}
 
-  // The link and its target are two paths of one size: both stay, the hash passes decide.
-  EXPECT_EQ(group({link, target}), (std::vector<std::string>{link, target}));
+// Several paths that name one file count as that file once; otherwise "Select
+// duplicates" would offer the only copy for deletion.
+TEST_F(SizeGroupingTest, PathsOfOneFileAreOneFile) {
+  namespace fs = std::filesystem;
+  const std::string same(12, 's');
+  const struct {
+    const char* what;
+    std::function<std::vector<std::string>()> make;  // returns the location rows
+    std::vector<std::string> expected;                // relative to the temporary folder
+  } cases[] = {
+      {"folder and a link to it",
+       [&] {
+         writeFile("data/dupdir/x1", "only copy");
+         fs::create_directory_symlink("dupdir", path("data/dlink"));
+         return std::vector<std::string>{path("data/dupdir"), path("data/dlink")};
+       },
+       {}},
+      {"folder and a link to it, with a real pair inside",
+       [&] {
+         writeFile("data/dupdir/x1", "only copy");
+         writeFile("data/dupdir/y1", same);
+         writeFile("data/dupdir/y2", same);
+         fs::create_directory_symlink("dupdir", path("data/dlink"));
+         return std::vector<std::string>{path("data/dupdir"), path("data/dlink")};
+       },
+       {"data/dlink/y1", "data/dlink/y2"}},
+      {"file and a link to it",
+       [&] {
+         writeFile("f/b_real", "only copy");
+         fs::create_symlink("b_real", path("f/a_link"));
+         return std::vector<std::string>{path("f")};
+       },
+       {}},
+      {"file, a link to it and a real copy: the link goes",
+       [&] {
+         writeFile("f/b_real", same);
+         writeFile("f/c_copy", same);
+         fs::create_symlink("b_real", path("f/a_link"));
+         return std::vector<std::string>{path("f")};
+       },
+       {"f/b_real", "f/c_copy"}},
+      {"one folder in two spellings",
+       [&] {
+         writeFile("twice/p", "pp");
+         writeFile("twice/q", "qq");
+         return std::vector<std::string>{path("twice") + "/./", path("twice")};
+       },
+       {"twice/./p", "twice/./q"}},
+      {"hard links",
+       [&] {
+         writeFile("h/h1", same);
+         fs::create_hard_link(path("h/h1"), path("h/h2"));
+         writeFile("h/h3", same);
+         return std::vector<std::string>{path("h")};
+       },
+       {"h/h1", "h/h3"}},
+      {"a link to a file outside every location stays a file of its own",
+       [&] {
+         writeFile("outside/o", same);
+         writeFile("loc/r", same);
+         fs::create_symlink("../outside/o", path("loc/l"));
+         return std::vector<std::string>{path("loc")};
+       },
+       {"loc/l", "loc/r"}},
+  };
+  gSearchSubdirs = 1;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<std::string> rows = c.make();
+    collectSearchPaths(rows);
+    collectFileSizes();
+    groupBySize();
+    std::vector<std::string> expected;
+    for (const std::string& name : c.expected) expected.push_back(path(name));
+    EXPECT_EQ(entryPaths(), expected);
+    for (const auto& entry : fs::directory_iterator(path())) fs::remove_all(entry.path());
+  }
+}
+
+TEST_F(SizeGroupingTest, TreeWithoutAliasesGroupsAsBefore) {
+  // Groups by size alone, in path order, repeated rows merged: exactly the
+  // paths below, whatever the listing order.
+  writeFile("t/b/2", "1234");
+  writeFile("t/a", "abcd");
+  writeFile("t/b/1", "xy");
+  writeFile("t/c", "zz");
+  writeFile("t/d", "unique size");
+  writeFile("t/b/e", "");
+  writeFile("t/f", "");
+  writeFile("t/b/g", "wxyz");
+  gSearchSubdirs = 1;
+  collectSearchPaths({path("t"), path("t/b"), path("t/a")});
+  collectFileSizes();
+  groupBySize();
+  std::vector<std::string> expected;
+  for (const char* name : {"t/a", "t/b/1", "t/b/2", "t/b/e", "t/b/g", "t/c", "t/f"}) expected.push_back(path(name));
+  EXPECT_EQ(entryPaths(), expected);
+  EXPECT_EQ(gSizeCounts, (SizeCounts{{"4", 3}, {"2", 2}, {"0", 2}, {"11", 1}}));
 }
 
 TEST_F(SizeGroupingTest, KeepsSizesBeyond32Bits) {
