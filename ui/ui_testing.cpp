@@ -14,6 +14,8 @@ namespace {
 
 std::string gLastTitle;
 std::string gLastText;
+GdkRectangle gLastRect{};
+std::vector<GdkRectangle> gLastButtons;
 
 GtkWidget* realized(GtkWidget* widget) {
   if (widget != nullptr && !gtk_widget_get_realized(widget)) gtk_widget_realize(widget);
@@ -178,6 +180,23 @@ gboolean answerTick(gpointer) {
   return TRUE;
 }
 
+// A widget's rectangle in screen coordinates; a window's is its whole drawn area.
+GdkRectangle onScreen(GtkWidget* widget) {
+  GdkRectangle rect{};
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (window == nullptr) return rect;
+  gdk_window_get_origin(window, &rect.x, &rect.y);
+  GtkAllocation allocation;
+  gtk_widget_get_allocation(widget, &allocation);
+  if (!gtk_widget_is_toplevel(widget) && !gtk_widget_get_has_window(widget)) {
+    rect.x += allocation.x;
+    rect.y += allocation.y;
+  }
+  rect.width = allocation.width;
+  rect.height = allocation.height;
+  return rect;
+}
+
 // True once the dialog got its response.
 bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
   const bool accept = pending->answer == DialogAnswer::Ok || pending->answer == DialogAnswer::Yes;
@@ -191,6 +210,14 @@ bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
     gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
     return true;
   }
+  // Drawn and placed first, so its place on the screen can be told.
+  if (!gtk_widget_get_mapped(dialog) && pending->ticks < 1000) return false;
+  pumpEvents();
+  gLastRect = onScreen(dialog);
+  gLastButtons.clear();
+  GList* buttons = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_action_area(GTK_DIALOG(dialog))));
+  for (GList* b = buttons; b != nullptr; b = b->next) gLastButtons.push_back(onScreen(GTK_WIDGET(b->data)));
+  g_list_free(buttons);
   const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
   gLastTitle = title != nullptr ? title : "";
   GtkWidget* label = findLabel(gtk_dialog_get_content_area(GTK_DIALOG(dialog)),
@@ -418,6 +445,62 @@ void choosePopupItem(int item) {
   }
 }
 
+namespace {
+
+// The chain of menus from the top shell down to the one that holds the item.
+std::vector<GtkWidget*> menusAbove(GtkWidget* item) {
+  std::vector<GtkWidget*> chain;
+  for (GtkWidget* shell = item != nullptr ? gtk_widget_get_parent(item) : nullptr;
+       shell != nullptr && GTK_IS_MENU(shell);) {
+    chain.insert(chain.begin(), shell);
+    GtkWidget* title = gtk_menu_get_attach_widget(GTK_MENU(shell));
+    shell = title != nullptr ? gtk_widget_get_parent(title) : nullptr;
+  }
+  return chain;
+}
+
+}  // namespace
+
+bool openMenuOf(int menuItem) {
+  const std::vector<GtkWidget*> chain = menusAbove(menuItemWidget(menuItem));
+  if (chain.empty()) return false;
+  // As clickDropDownArrow: another program may hold the pointer grab for a while.
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    for (GtkWidget* menu : chain) {
+      GtkWidget* title = gtk_menu_get_attach_widget(GTK_MENU(menu));
+      GtkWidget* shell = title != nullptr ? gtk_widget_get_parent(title) : nullptr;
+      if (shell == nullptr || !GTK_IS_MENU_SHELL(shell)) return false;
+      gtk_menu_shell_select_item(GTK_MENU_SHELL(shell), title);
+      pumpEvents();
+    }
+    if (gtk_widget_get_mapped(chain.back())) return true;
+    g_usleep(10 * 1000);
+  }
+  return false;
+}
+
+GdkRectangle menuWindowRect(int menuItem) {
+  GdkRectangle rect{};
+  const std::vector<GtkWidget*> chain = menusAbove(menuItemWidget(menuItem));
+  if (chain.empty()) return rect;
+  GtkWidget* top = gtk_widget_get_toplevel(chain.back());
+  GdkWindow* window = top != nullptr ? gtk_widget_get_window(top) : nullptr;
+  if (window == nullptr) return rect;
+  gdk_window_get_origin(window, &rect.x, &rect.y);
+  gdk_drawable_get_size(window, &rect.width, &rect.height);
+  return rect;
+}
+
+void closeMenusOf(int menuItem) {
+  GtkWidget* item = menuItemWidget(menuItem);
+  const std::vector<GtkWidget*> chain = menusAbove(item);
+  if (chain.empty()) return;
+  GtkWidget* title = gtk_menu_get_attach_widget(GTK_MENU(chain.front()));
+  GtkWidget* shell = title != nullptr ? gtk_widget_get_parent(title) : chain.front();
+  if (GTK_IS_MENU_SHELL(shell)) gtk_menu_shell_deactivate(GTK_MENU_SHELL(shell));
+  pumpEvents();
+}
+
 GdkRectangle screenRect(int gadget) {
   GdkRectangle rect{};
   const Gadget* g = findGadget(gadget);
@@ -446,11 +529,17 @@ void forgetDialogs() {
   gPendingAnswers.clear();
   gLastTitle.clear();
   gLastText.clear();
+  gLastRect = GdkRectangle{};
+  gLastButtons.clear();
 }
 
 std::string lastDialogTitle() { return gLastTitle; }
 
 std::string lastDialogText() { return gLastText; }
+
+GdkRectangle lastDialogRect() { return gLastRect; }
+
+std::vector<GdkRectangle> lastDialogButtons() { return gLastButtons; }
 
 bool answersPending() { return !gPendingAnswers.empty(); }
 

@@ -366,6 +366,25 @@ TEST_F(UpdateCheckTest, YesOpensTheProductPageInTheCurrentLanguage) {
   EXPECT_EQ(openedAddress(), "http://" + server.hostAndPort() + "/de/zrl.php");
 }
 
+TEST_F(UpdateCheckTest, AQuestionWithAHugeVersionLineStaysOnTheScreen) {
+  gTempFolder = path() + "/";
+  const std::string line(5000, '7');
+  TestServer server({body(line + "\n")});
+  check(server, Answer::No);
+  EXPECT_TRUE(drive::lastDialogText().starts_with("A newer version '" + line.substr(0, 1000)));
+  const GdkRectangle box = drive::lastDialogRect();
+  EXPECT_GT(box.width, 0);
+  EXPECT_GE(box.x, 0);
+  EXPECT_LE(box.x + box.width, gdk_screen_width());
+  EXPECT_LE(box.y + box.height, gdk_screen_height());
+  ASSERT_EQ(drive::lastDialogButtons().size(), 2u);  // Yes and No, both in reach
+  for (const GdkRectangle& button : drive::lastDialogButtons()) {
+    EXPECT_GE(button.x, box.x);
+    EXPECT_LE(button.x + button.width, box.x + box.width);
+    EXPECT_LE(button.y + button.height, box.y + box.height);
+  }
+}
+
 TEST_F(UpdateCheckTest, NoOpensNothing) {
   TestServer server({body("2.1.0\n")});
   check(server, Answer::No);
