@@ -132,17 +132,17 @@ std::vector<IniNode> parseText(std::string_view text) {
   return nodes;
 }
 
-// Up to kIniMaxFileBytes of a regular file. A named pipe or a device is
-// refused before a read could block or never end.
-std::optional<std::string> readFileStart(const std::string& path) {
+// The whole of a regular file: the reading ends with the file itself, so a
+// named pipe or a device, whose reading would block or never end, is refused.
+std::optional<std::string> readWholeFile(const std::string& path) {
   struct stat status;
   const UniqueFd fd = openRegularFile(path, &status);
   if (!fd.valid()) return std::nullopt;
   std::string bytes;
-  bytes.reserve(std::min(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), kIniMaxFileBytes));
+  bytes.reserve(static_cast<size_t>(std::max<off_t>(status.st_size, 0)));
   char buffer[65536];
-  while (bytes.size() < kIniMaxFileBytes) {
-    const ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, kIniMaxFileBytes - bytes.size()));
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -351,7 +351,7 @@ ThreadDocument::~ThreadDocument() { closeDocument(document); }
 bool openIniFile(const std::string& path) {
   IniDocument& document = tCurrent.document;
   closeDocument(document);
-  const std::optional<std::string> bytes = readFileStart(path);
+  const std::optional<std::string> bytes = readWholeFile(path);
   if (!bytes) return false;
 
   const std::string_view content = *bytes;

@@ -6,9 +6,9 @@
 // Reading: a file that starts with the UTF-8 byte-order mark is UTF-8 (a byte
 // that does not belong to a valid sequence becomes U+FFFD); any other file is
 // ISO-8859-1. NUL bytes become U+FFFD as well, so no text handed on to C
-// string interfaces is cut short. Only the first kIniMaxFileBytes of a file are
-// read; anything behind them is treated as absent. Named pipes, devices and
-// folders do not open.
+// string interfaces is cut short. The whole file is read, however large: the
+// program writes files of any size. Named pipes, devices and folders do not
+// open, so a read always ends with the file.
 //
 // Writing: the new text goes into a temporary file beside the target, which is
 // then renamed into place, so the old file stays whole until the new one is
@@ -30,8 +30,6 @@
 #include "engine/unique_fd.h"
 
 namespace zandrel {
-
-inline constexpr std::size_t kIniMaxFileBytes = 16 * 1024 * 1024;
 
 // One line of a document.
 struct IniNode {

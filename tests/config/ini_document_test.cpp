@@ -297,17 +297,27 @@ TEST_F(IniDocumentTest, OpenFailsOnWhatIsNoReadableFile) {
   EXPECT_TRUE(std::filesystem::is_empty(path("folder")));
 }
 
-TEST_F(IniDocumentTest, ReadsOnlyTheStartOfAHugeFile) {
+// The program itself writes files this large (a long list of search locations).
+TEST_F(IniDocumentTest, ReadsAFileLargerThanSixteenMebibytesToItsEnd) {
   const std::string head = "[g]\nfirst = 1\n";
-  const std::string tail = "cut = abcdef\nlate = 2\n";
-  // The cap falls behind "cut = abc".
-  const std::string file =
-      writeFile("huge.ini", head + std::string(kIniMaxFileBytes - head.size() - 9, '\n') + tail);
+  const std::string tail = "[late]\nlang = Deutsch\nmd5 = 1\n";
+  const std::string file = writeFile("huge.ini", head + std::string(20 * 1024 * 1024, ';') + "\n" + tail);
   ASSERT_TRUE(openIniFile(file));
   ASSERT_TRUE(selectIniGroup("g"));
   EXPECT_EQ(readIniString("first", kDefault), "1");
-  EXPECT_EQ(readIniString("cut", kDefault), "abc");
-  EXPECT_EQ(readIniString("late", kDefault), kDefault);
+  ASSERT_TRUE(selectIniGroup("late"));
+  EXPECT_EQ(readIniString("lang", kDefault), "Deutsch");
+  EXPECT_EQ(readIniString("md5", kDefault), "1");
+  closeIniFile();
+
+  // And what it wrote, it reads back whole.
+  ASSERT_TRUE(createIniFile(file));
+  selectIniGroup("locations");
+  for (int i = 1; i <= 200; ++i) writeIniString(std::to_string(i), std::string(100000, 'a' + i % 26));
+  ASSERT_TRUE(closeIniFile());
+  ASSERT_TRUE(openIniFile(file));
+  ASSERT_TRUE(selectIniGroup("locations"));
+  EXPECT_EQ(readIniString("200", kDefault), std::string(100000, 'a' + 200 % 26));
 }
 
 TEST_F(IniDocumentTest, SurvivesBinaryFiles) {
