@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <iterator>
+#include <optional>
 
 #include "ui/gtk_objects.h"
 
@@ -99,7 +100,49 @@ struct PendingAnswer {
   std::vector<std::string> paths;
   bool pathsGiven = false;
   int ticks = 0;
+  std::optional<std::string> typed;  // a name for the location field, then Enter
 };
+
+GtkWidget* findEntry(GtkWidget* widget) {
+  if (GTK_IS_ENTRY(widget) && gtk_widget_get_visible(widget)) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* found = nullptr;
+  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) found = findEntry(GTK_WIDGET(c->data));
+  g_list_free(children);
+  return found;
+}
+
+// The widget inside a file chooser that answers Ctrl+L.
+GtkWidget* locationOwner(GtkWidget* widget) {
+  if (g_signal_lookup("location-popup", G_OBJECT_TYPE(widget)) != 0) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* found = nullptr;
+  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) found = locationOwner(GTK_WIDGET(c->data));
+  g_list_free(children);
+  return found;
+}
+
+// Opens the chooser's location field (Ctrl+L) and types the name into it;
+// true once it is in and Enter was pressed.
+bool typeIntoChooser(GtkWidget* dialog, const std::string& name) {
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+  GtkWidget* entry = findEntry(content);
+  if (entry == nullptr) {
+    if (GtkWidget* owner = locationOwner(content)) g_signal_emit_by_name(owner, "location-popup", "");
+    return false;
+  }
+  gtk_entry_set_text(GTK_ENTRY(entry), name.c_str());
+  gtk_widget_activate(entry);
+  // The chooser checks a typed name in the background: let it finish before
+  // the next answer, as a user would look before pressing on.
+  for (int i = 0; i < 50; ++i) {
+    pumpEvents();
+    g_usleep(10 * 1000);
+  }
+  return true;
+}
 
 // Sets the paths on a file chooser; true once the chooser reports them (its
 // folder loads in the background, so this may take a few ticks).
@@ -174,7 +217,8 @@ gboolean answerTick(gpointer) {
     return TRUE;
   }
   if (answerOne(&pending, dialog)) {
-    g_object_set_data(G_OBJECT(dialog), kAnsweredMark, GINT_TO_POINTER(1));
+    // A typed name may leave the dialog open for the next answer.
+    if (!pending.typed) g_object_set_data(G_OBJECT(dialog), kAnsweredMark, GINT_TO_POINTER(1));
     gPendingAnswers.pop_front();
   }
   return TRUE;
@@ -200,6 +244,12 @@ GdkRectangle onScreen(GtkWidget* widget) {
 // True once the dialog got its response.
 bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
   const bool accept = pending->answer == DialogAnswer::Ok || pending->answer == DialogAnswer::Yes;
+  if (GTK_IS_FILE_CHOOSER(dialog) && pending->typed) {
+    if (!typeIntoChooser(dialog, *pending->typed)) return pending->ticks >= 1000;
+    gLastTitle = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
+    gLastText.clear();
+    return true;
+  }
   if (GTK_IS_FILE_CHOOSER(dialog)) {
     if (accept && !pending->paths.empty() && !choosePaths(GTK_FILE_CHOOSER(dialog), *pending) &&
         pending->ticks < 1000) {
@@ -207,7 +257,11 @@ bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
     }
     gLastTitle = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
     gLastText.clear();
-    gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+    // A folder is accepted by the default button, whatever response it gives.
+    const bool folder = gtk_file_chooser_get_action(GTK_FILE_CHOOSER(dialog)) == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER;
+    if (!accept || !folder || !gtk_window_activate_default(GTK_WINDOW(dialog))) {
+      gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+    }
     return true;
   }
   // Drawn and placed first, so its place on the screen can be told.
@@ -521,6 +575,13 @@ void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths
   PendingAnswer pending;
   pending.answer = answer;
   pending.paths = paths;
+  gPendingAnswers.push_back(std::move(pending));
+  if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
+}
+
+void typeIntoNextFileDialog(const std::string& name) {
+  PendingAnswer pending;
+  pending.typed = name;
   gPendingAnswers.push_back(std::move(pending));
   if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
 }

@@ -67,6 +67,10 @@ enum class DialogAnswer { Ok, Yes, No, Cancel };
 // the response of that button (Cancel closes the box), file dialogs get the
 // paths set first (Ok or Yes accepts them, No or Cancel cancels).
 void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths = {});
+// Types a name into the next file or folder dialog's location field and
+// presses Enter, as a user would. That dialog may stay open: the next answer
+// goes to it too.
+void typeIntoNextFileDialog(const std::string& name);
 // Drops the answers still waiting and the record of the last dialog.
 void forgetDialogs();
 // What the last answered dialog showed.

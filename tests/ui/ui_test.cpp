@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -664,6 +665,18 @@ TEST_F(UiTest, FileAndFolderDialogsReturnTheChosenPaths) {
   EXPECT_EQ(folderDialog("Select a directory", path()), folder + "/");
   drive::answerNextDialog(drive::DialogAnswer::Cancel);
   EXPECT_EQ(folderDialog("Select a directory", folder + "/"), "");
+
+  // A typed name picks an existing folder; a new name creates nothing and is not taken.
+  drive::typeIntoNextFileDialog("chosen");
+  EXPECT_EQ(folderDialog("Select a directory", path() + "/"), folder + "/");
+  drive::typeIntoNextFileDialog("new folder");
+  drive::answerNextDialog(drive::DialogAnswer::Cancel);
+  EXPECT_EQ(folderDialog("Select a directory", path() + "/"), "");
+  EXPECT_FALSE(std::filesystem::exists(path("new folder")));
+  drive::typeIntoNextFileDialog(path("other/deeper"));
+  drive::answerNextDialog(drive::DialogAnswer::Cancel);
+  EXPECT_EQ(folderDialog("Select a directory", path() + "/"), "");
+  EXPECT_FALSE(std::filesystem::exists(path("other")));
 
   // An existing file is taken without a question about overwriting it.
   drive::answerNextDialog(drive::DialogAnswer::Ok, {a});
