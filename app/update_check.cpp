@@ -246,7 +246,8 @@ class ReplyStream {
 // The reply file, made when the first body byte is about to be written.
 class BodyFile {
  public:
-  explicit BodyFile(const std::function<UniqueFd()>& create) : create_(create) {}
+  BodyFile(const std::function<UniqueFd()>& create, bool firstLineOnly)
+      : create_(create), firstLineOnly_(firstLineOnly) {}
 
   bool open() {
     if (!fd_.valid() && !createFailed_) {
@@ -255,10 +256,23 @@ class BodyFile {
     }
     return fd_.valid();
   }
-  // False when nothing more can be written.
+  // False when nothing more is to be written: the file refused, the body
+  // limit is reached, or the first line has ended when that is all we want.
   bool write(const char* data, size_t size) {
-    if (writeFailed_ || !open()) return false;
+    if (writeFailed_ || lineEnded_ || !open()) return false;
     size = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), kMaxBodyBytes - written_));
+    if (firstLineOnly_) {
+      // The bytes that end a line for readTextLine; the one found is kept.
+      const void* end = nullptr;
+      for (const char c : {'\n', '\r', '\0'}) {
+        const void* found = std::memchr(data, c, size);
+        if (found != nullptr && (end == nullptr || found < end)) end = found;
+      }
+      if (end != nullptr) {
+        size = static_cast<size_t>(static_cast<const char*>(end) - data) + 1;
+        lineEnded_ = true;
+      }
+    }
     while (size > 0) {
       const ssize_t n = ::write(fd_.get(), data, size);
       if (n < 0 && errno == EINTR) continue;
@@ -270,7 +284,7 @@ class BodyFile {
       size -= static_cast<size_t>(n);
       written_ += n;
     }
-    return written_ < kMaxBodyBytes;
+    return !lineEnded_ && written_ < kMaxBodyBytes;
   }
   // Writes what the stream holds, up to limit bytes in all; false when the file refuses.
   bool writeFrom(ReplyStream& stream, int64_t limit) {
@@ -282,14 +296,21 @@ class BodyFile {
     return more;
   }
 
+  // Closes the file; false when it never came to be or did not take every byte.
+  bool finish() {
+    if (fd_.valid() && ::close(fd_.release()) != 0) writeFailed_ = true;
+    return !createFailed_ && !writeFailed_;
+  }
+
   int64_t written() const { return written_; }
-  bool createFailed() const { return createFailed_; }
 
  private:
   const std::function<UniqueFd()>& create_;
+  const bool firstLineOnly_;
   UniqueFd fd_;
   bool createFailed_ = false;
   bool writeFailed_ = false;
+  bool lineEnded_ = false;
   int64_t written_ = 0;
 };
 
@@ -354,6 +375,18 @@ UniqueFd createReplyFile(std::string* replyPath) {
   return {};
 }
 
+// The first line of the saved reply; none when the file does not open.
+std::optional<std::string> readReplyLine(const std::string& replyPath) {
+  UniqueFd fd(::open(replyPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.valid()) return std::nullopt;
+  std::FILE* file = fdopen(fd.get(), "rb");
+  if (file == nullptr) return std::nullopt;
+  fd.release();
+  std::string line = readTextLine(file, kMaxVersionLineBytes);
+  std::fclose(file);
+  return line;
+}
+
 std::string newerVersionQuestion(const std::string& version) {
   std::string text;
   for (const char c : gUiText[0]) {
@@ -370,7 +403,8 @@ std::string newerVersionQuestion(const std::string& version) {
 
 int initNetwork() { return 1; }
 
-int64_t downloadHttpFile(const std::string& address, const std::function<UniqueFd()>& createFile) {
+int64_t downloadHttpFile(const std::string& address, const std::function<UniqueFd()>& createFile,
+                         bool firstLineOnly) {
   const std::optional<HttpAddress> target = splitAddress(address);
   if (!target) return 0;
   const UniqueFd socket = connectTo(*target);
@@ -403,7 +437,7 @@ int64_t downloadHttpFile(const std::string& address, const std::function<UniqueF
     }
   }
 
-  BodyFile file(createFile);
+  BodyFile file(createFile, firstLineOnly);
   if (chunked) {
     readChunkedBody(stream, file);
   } else if (length) {
@@ -411,7 +445,7 @@ int64_t downloadHttpFile(const std::string& address, const std::function<UniqueF
   } else {
     readBodyUntilClose(stream, file);
   }
-  return file.createFailed() ? 0 : file.written();
+  return file.finish() ? file.written() : 0;
 }
 
 int64_t downloadHttpFile(const std::string& address, const std::string& filePath) {
@@ -445,33 +479,30 @@ std::string readTextLine(std::FILE* file, size_t maxBytes) {
 }
 
 int checkForUpdates() {
-  bool failed = true;
-  if (initNetwork()) {
-    if (gTempFolder.empty()) gTempFolder = addTrailingSeparator("/tmp/");
-    std::string replyPath;
-    const int64_t written = downloadHttpFile("http://" + gWebHost + "/updates/zrl.php",
-                                             [&replyPath] { return createReplyFile(&replyPath); });
-    failed = written == 0;
-    if (!failed) {
-      UniqueFd fd(::open(replyPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-      if (!fd.valid()) return 0;
-      std::FILE* file = fdopen(fd.get(), "rb");
-      if (file == nullptr) return 0;
-      fd.release();
-      const std::string line = readTextLine(file, kMaxVersionLineBytes);
-      std::fclose(file);
-      ::unlink(replyPath.c_str());
-
-      if (!line.empty() && line != gVersion) {
-        if (ui::questionBox("", newerVersionQuestion(line)) == ui::Answer::Yes) {
-          openWebAddress("http://" + gWebHost + "/" + gWebLanguageCode + "/zrl.php");
-        }
-      } else {
-        ui::messageBox("", gUiText[108]);
-      }
-    }
+  if (!initNetwork()) {
+    showErrorMessage(gUiText[105]);
+    return 0;
   }
-  if (failed) showErrorMessage(gUiText[105]);
+  if (gTempFolder.empty()) gTempFolder = addTrailingSeparator("/tmp/");
+  std::string replyPath;
+  const int64_t written = downloadHttpFile(
+      "http://" + gWebHost + "/updates/zrl.php", [&replyPath] { return createReplyFile(&replyPath); }, true);
+  std::optional<std::string> line;
+  if (written > 0) line = readReplyLine(replyPath);
+  // Whatever came of it, the reply file goes: an empty or half-written one too.
+  if (!replyPath.empty()) ::unlink(replyPath.c_str());
+  if (written == 0) {
+    showErrorMessage(gUiText[105]);
+    return 0;
+  }
+  if (!line) return 0;  // the saved reply did not open again
+  if (!line->empty() && *line != gVersion) {
+    if (ui::questionBox("", newerVersionQuestion(*line)) == ui::Answer::Yes) {
+      openWebAddress("http://" + gWebHost + "/" + gWebLanguageCode + "/zrl.php");
+    }
+  } else {
+    ui::messageBox("", gUiText[108]);
+  }
   return 0;
 }
 

@@ -132,17 +132,17 @@ std::vector<IniNode> parseText(std::string_view text) {
   return nodes;
 }
 
-// Up to kIniMaxFileBytes of a regular file. A named pipe or a device is
-// refused before a read could block or never end.
-std::optional<std::string> readFileStart(const std::string& path) {
+// The whole of a regular file: the reading ends with the file itself, so a
+// named pipe or a device, whose reading would block or never end, is refused.
+std::optional<std::string> readWholeFile(const std::string& path) {
   struct stat status;
   const UniqueFd fd = openRegularFile(path, &status);
   if (!fd.valid()) return std::nullopt;
   std::string bytes;
-  bytes.reserve(std::min(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), kIniMaxFileBytes));
+  bytes.reserve(static_cast<size_t>(std::max<off_t>(status.st_size, 0)));
   char buffer[65536];
-  while (bytes.size() < kIniMaxFileBytes) {
-    const ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, kIniMaxFileBytes - bytes.size()));
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -230,32 +230,118 @@ bool writeAll(int fd, std::string_view text) {
   return true;
 }
 
-// A target that exists must be a file; a folder or a device is never replaced.
-bool isReplaceable(const std::string& target) {
-  struct stat status;
-  return stat(target.c_str(), &status) != 0 ? errno == ENOENT : S_ISREG(status.st_mode);
-}
-
-void replaceFile(IniDocument& document, std::string_view text) {
-  const std::string target = writeTarget(document.path);
-  if (!document.file.valid()) {
-    if (!isReplaceable(target)) return;
-    document.file = createTempBeside(target, document.tempPath);
-    if (!document.file.valid()) return;
+bool writeAllAt(int fd, std::string_view text) {
+  off_t offset = 0;
+  while (!text.empty()) {
+    const ssize_t done = ::pwrite(fd, text.data(), text.size(), offset);
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (done == 0) return false;
+    text.remove_prefix(static_cast<size_t>(done));
+    offset += done;
   }
-  struct stat old;
-  if (stat(target.c_str(), &old) == 0) fchmod(document.file.get(), old.st_mode & 07777);
-  bool written = writeAll(document.file.get(), text) && fsync(document.file.get()) == 0;
-  written = ::close(document.file.release()) == 0 && written;
-  if (!written || std::rename(document.tempPath.c_str(), target.c_str()) != 0) unlink(document.tempPath.c_str());
+  return true;
 }
 
-void closeDocument(IniDocument& document) {
+// The whole content of an open file, none when it cannot be read.
+std::optional<std::string> readAllAt(int fd) {
+  std::string bytes;
+  char buffer[65536];
+  for (off_t offset = 0;;) {
+    const ssize_t got = ::pread(fd, buffer, sizeof buffer, offset);
+    if (got == 0) return bytes;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    bytes.append(buffer, static_cast<size_t>(got));
+    offset += got;
+  }
+}
+
+// So the rename itself survives a crash as well.
+void syncFolderOf(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.valid()) fsync(fd.get());
+}
+
+// Gets the way ready by which the new text reaches `target`: a temporary file
+// beside it, or, when the folder takes none, the file itself. A file that is
+// there must be a regular one the user may write (an immutable or read-only
+// file is refused, as it would be without the temporary file); replacing it
+// through the folder must not give more rights than writing it would.
+bool prepareWrite(IniDocument& document, const std::string& target) {
+  struct stat status;
+  const bool exists = stat(target.c_str(), &status) == 0;
+  if (!exists && errno != ENOENT) return false;
+  if (exists) {
+    if (!S_ISREG(status.st_mode)) return false;
+    // Read access too, where there is any, so that a failed write in place can put the old bytes back.
+    document.target = UniqueFd(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    if (!document.target.valid() && errno == EACCES) {
+      document.target = UniqueFd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    }
+    if (!document.target.valid() || fstat(document.target.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+      document.target.reset();
+      return false;
+    }
+  }
+  document.file = createTempBeside(target, document.tempPath);
+  return document.file.valid() || exists;
+}
+
+// Only where the process may give the file away: else the group alone, else nothing.
+void keepOwner(int fd, const struct stat& old) {
+  if (fchown(fd, old.st_uid, old.st_gid) == 0) return;
+  if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0) return;
+}
+
+bool replaceThroughTemp(IniDocument& document, const std::string& target, std::string_view text) {
+  const int fd = document.file.get();
+  struct stat old;
+  if (document.target.valid() && fstat(document.target.get(), &old) == 0) {
+    keepOwner(fd, old);
+    fchmod(fd, old.st_mode & 07777);  // after the owner: a change of owner clears the set-id bits
+  }
+  bool written = writeAll(fd, text) && fsync(fd) == 0;
+  written = ::close(document.file.release()) == 0 && written;
+  if (!written || std::rename(document.tempPath.c_str(), target.c_str()) != 0) {
+    unlink(document.tempPath.c_str());
+    return false;
+  }
+  syncFolderOf(target);
+  return true;
+}
+
+// The folder takes no temporary file: the file is cut to zero and written
+// anew. Should that fail, the old bytes are put back where they could be read.
+bool writeInPlace(int fd, std::string_view text) {
+  const std::optional<std::string> old = readAllAt(fd);
+  if (ftruncate(fd, 0) == 0 && writeAllAt(fd, text) && fsync(fd) == 0) return true;
+  if (old && ftruncate(fd, 0) == 0 && writeAllAt(fd, *old)) fsync(fd);
+  return false;
+}
+
+bool writeDocument(IniDocument& document, std::string_view text) {
+  const std::string target = writeTarget(document.path);
+  if (!document.file.valid() && !document.target.valid() && !prepareWrite(document, target)) return false;
+  if (document.file.valid()) return replaceThroughTemp(document, target, text);
+  return writeInPlace(document.target.get(), text);
+}
+
+bool closeDocument(IniDocument& document) {
+  bool written = true;
   // A created document replaces the old file even when nothing was written.
-  if (document.isOpen && (document.changed || document.file.valid())) {
-    replaceFile(document, document.changed ? renderDocument(document) : std::string());
+  const bool created = document.file.valid() || document.target.valid();
+  if (document.isOpen && (document.changed || created)) {
+    written = writeDocument(document, document.changed ? renderDocument(document) : std::string());
   }
   document = IniDocument();
+  return written;
 }
 
 ThreadDocument::~ThreadDocument() { closeDocument(document); }
@@ -265,7 +351,7 @@ ThreadDocument::~ThreadDocument() { closeDocument(document); }
 bool openIniFile(const std::string& path) {
   IniDocument& document = tCurrent.document;
   closeDocument(document);
-  const std::optional<std::string> bytes = readFileStart(path);
+  const std::optional<std::string> bytes = readWholeFile(path);
   if (!bytes) return false;
 
   const std::string_view content = *bytes;
@@ -281,10 +367,10 @@ bool openIniFile(const std::string& path) {
 bool createIniFile(const std::string& path) {
   IniDocument& document = tCurrent.document;
   closeDocument(document);
-  const std::string target = writeTarget(path);
-  if (!isReplaceable(target)) return false;
-  document.file = createTempBeside(target, document.tempPath);
-  if (!document.file.valid()) return false;
+  if (!prepareWrite(document, writeTarget(path))) {
+    document = IniDocument();
+    return false;
+  }
   document.path = path;
   document.isOpen = true;
   document.isUtf8 = true;
@@ -337,6 +423,6 @@ void writeIniString(const std::string& key, const std::string& value) {
   document.changed = true;
 }
 
-void closeIniFile() { closeDocument(tCurrent.document); }
+bool closeIniFile() { return closeDocument(tCurrent.document); }
 
 }  // namespace zandrel

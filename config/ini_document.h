@@ -6,13 +6,16 @@
 // Reading: a file that starts with the UTF-8 byte-order mark is UTF-8 (a byte
 // that does not belong to a valid sequence becomes U+FFFD); any other file is
 // ISO-8859-1. NUL bytes become U+FFFD as well, so no text handed on to C
-// string interfaces is cut short. Only the first kIniMaxFileBytes of a file are
-// read; anything behind them is treated as absent. Named pipes, devices and
-// folders do not open.
+// string interfaces is cut short. The whole file is read, however large: the
+// program writes files of any size. Named pipes, devices and folders do not
+// open, so a read always ends with the file.
 //
 // Writing: the new text goes into a temporary file beside the target, which is
 // then renamed into place, so the old file stays whole until the new one is
-// complete. A document from createIniFile therefore replaces the old file at
+// complete; the replaced file's mode (and owner, where the process may set it)
+// carries over. Only a file the user may write is replaced. When its folder
+// takes no temporary file, the file itself is cut to zero and written anew. A
+// document from createIniFile therefore replaces the old file at
 // closeIniFile, not at once. Through a symbolic link, the file it points to is
 // replaced and the link kept.
 //
@@ -28,8 +31,6 @@
 
 namespace zandrel {
 
-inline constexpr std::size_t kIniMaxFileBytes = 16 * 1024 * 1024;
-
 // One line of a document.
 struct IniNode {
   enum class Kind { Group, Comment, Key };
@@ -41,11 +42,13 @@ struct IniNode {
 struct IniDocument {
   std::string path;
   bool isOpen = false;
-  // The temporary file that will replace `path`: opened by createIniFile, so a
-  // place that cannot be written is reported at once; for an opened file it
-  // is made only when a changed document is closed.
+  // The temporary file that will replace `path`, and the file there now, open
+  // for writing: opened by createIniFile, so a place that cannot be written is
+  // reported at once; for an opened file only when a changed document is
+  // closed. Without a temporary file the new text is written into `target`.
   UniqueFd file;
   std::string tempPath;
+  UniqueFd target;
   std::vector<IniNode> nodes;
   std::optional<std::size_t> currentGroup;  // index into nodes; none for the top level
   std::optional<std::string> pendingGroup;  // selected, not in the document until written to
@@ -58,8 +61,9 @@ struct IniDocument {
 bool openIniFile(const std::string& path);
 
 // Closes the thread's previous document first and starts an empty one. False
-// when the file cannot be created (its folder is missing or not writable, or
-// the name is taken by something that is not a file).
+// when the file cannot be created (its folder is missing, or neither the folder
+// nor the file there may be written, or the name is taken by something that is
+// not a file) or the file there may not be written.
 bool createIniFile(const std::string& path);
 
 // True when the group exists or the name is empty (the top level). Any other
@@ -76,8 +80,9 @@ std::string readIniString(const std::string& key, const std::string& fallback);
 void writeIniString(const std::string& key, const std::string& value);
 
 // Writes the file when anything was written (a created document is always put
-// in place, empty when nothing was written) and empties the document. A write
-// error is not reported; the old file is then left as it was.
-void closeIniFile();
+// in place, empty when nothing was written) and empties the document. False
+// when the new text could not be put in place (a write, flush or rename
+// failed); the old file is then left as it was.
+bool closeIniFile();
 
 }  // namespace zandrel

@@ -35,6 +35,17 @@ void chooseOption(int64_t number, int any, int include, int exclude, std::initia
   }
 }
 
+// "Couldn't save the settings in *" with the quoted path for every "*".
+void showSaveError() {
+  std::string message = gUiText[22];
+  const std::string quoted = "\"" + gSettingsPath + "\"";
+  for (size_t star = message.find('*'); star != std::string::npos; star = message.find('*', star)) {
+    message.replace(star, 1, quoted);
+    star += quoted.size();
+  }
+  showErrorMessage(message);
+}
+
 }  // namespace
 
 int64_t parseSettingsNumber(const std::string& text) {
@@ -61,13 +72,7 @@ int64_t parseSettingsNumber(const std::string& text) {
 void saveSettings() {
   if (ui::questionBox(gUiText[79], gUiText[29]) != ui::Answer::Yes) return;
   if (!createIniFile(gSettingsPath)) {
-    std::string message = gUiText[22];
-    for (size_t star = message.find('*'); star != std::string::npos; star = message.find('*', star)) {
-      const std::string quoted = "\"" + gSettingsPath + "\"";
-      message.replace(star, 1, quoted);
-      star += quoted.size();
-    }
-    showErrorMessage(message);
+    showSaveError();
     return;
   }
   writeIniString("lang", gLanguage);
@@ -89,7 +94,7 @@ void saveSettings() {
   const int rows = ui::rowCount(LocationsList);
   selectIniGroup("locations");
   for (int row = 0; row < rows; ++row) writeIniString(std::to_string(row + 1), ui::rowText(LocationsList, row));
-  closeIniFile();
+  if (!closeIniFile()) showSaveError();
 }
 
 void loadSettings() {

@@ -105,8 +105,12 @@ void saveTranslation() {
     return;
   }
   for (int row = 0; row < kUiStringCount; ++row) writeIniString(std::to_string(row), translation(row));
-  ui::messageBox("", gUiText[38]);
-  closeIniFile();
+  // Told only once the file is in place.
+  if (closeIniFile()) {
+    ui::messageBox("", gUiText[38]);
+  } else {
+    showErrorMessage(gUiText[21]);
+  }
 }
 
 // A single dropped file fills the rows whose values are not blank; any other

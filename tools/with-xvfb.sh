@@ -13,8 +13,14 @@ done
 DISPLAY=":$(head -n1 "$display_file")"
 export DISPLAY
 rm -f "$display_file"
+# A home of its own too: GTK keeps the file chooser's settings (such as the
+# typed-location mode a test switches on) and its recent files there.
+home=$(mktemp -d)
+mkdir -p "$home/.config" "$home/.local/share" "$home/.cache"
+export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache"
 "$@"
 status=$?
 kill "$server" 2>/dev/null
 wait "$server" 2>/dev/null
+rm -rf "$home"
 exit "$status"

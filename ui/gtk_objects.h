@@ -181,6 +181,18 @@ uint32_t fromGdkColor(const GdkColor& colour);
 void applyFont(Gadget& g);
 void applyFontToLabel(GtkWidget* label, int font);
 
+// Bounds against the screen the widget is on (its monitor): the widest and
+// the tallest text the layer draws there.
+int textWidthLimit(GtkWidget* widget);
+int textHeightLimit(GtkWidget* widget);
+// A label asks for no more than textWidthLimit; a longer text ends in "…".
+void boundLabel(GtkWidget* label);
+// A tooltip drawn wrapped within the screen and cut where it would be taller.
+void setBoundedToolTip(GtkWidget* widget, const std::string& text);
+// The text of a message box: wrapped when wider than the screen, scrolling
+// when still taller than it.
+GtkWidget* boundedMessage(const std::string& text);
+
 // Lists: a text column drawing its cells from the rows' bytes.
 void renderRowText(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter,
                    gpointer);

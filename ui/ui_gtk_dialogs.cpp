@@ -15,9 +15,7 @@ gint runBox(const std::string& title, const std::string& text, bool question) {
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
-  GtkWidget* label = gtk_label_new(displayName(text).c_str());
-  gtk_misc_set_padding(GTK_MISC(label), 10, 10);
-  gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), label, TRUE, TRUE, 0);
+  gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), boundedMessage(text), TRUE, TRUE, 0);
   GtkWidget* first = nullptr;
   if (question) {
     first = gtk_dialog_add_button(GTK_DIALOG(dialog), GTK_STOCK_YES, GTK_RESPONSE_YES);
@@ -156,12 +154,24 @@ std::string saveFileDialog(const std::string& title, const std::string& defaultF
 
 std::string folderDialog(const std::string& title, const std::string& initialFolder) {
   if (!state().initialized) return {};
-  GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_OPEN);
+  // GTK makes the folder that a name typed into the dialog names when it
+  // answers its accept responses itself; with a response of our own it does
+  // not, and only an existing folder is taken.
+  constexpr gint kChooseFolder = 1;
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(displayName(title).c_str(), nullptr,
+                                                  GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_CANCEL,
+                                                  GTK_RESPONSE_CANCEL, GTK_STOCK_OPEN, kChooseFolder, nullptr);
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), kChooseFolder);
+  gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
   if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), initialFolder.c_str());
   std::string result;
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-    result = takeFilename(dialog);
-    if (!result.empty() && result.back() != '/') result += '/';
+  while (gtk_dialog_run(GTK_DIALOG(dialog)) == kChooseFolder) {
+    const std::string chosen = takeFilename(dialog);
+    if (chosen.empty() || !g_file_test(chosen.c_str(), G_FILE_TEST_IS_DIR)) continue;  // the dialog stays
+    result = chosen.back() == '/' ? chosen : chosen + "/";
+    break;
   }
   gtk_widget_destroy(dialog);
   return result;

@@ -125,6 +125,14 @@ GtkWidget* backgroundWidget(const Gadget& g) { return g.kind == GadgetKind::Text
 
 bool usesBase(const Gadget& g) { return g.kind == GadgetKind::String || isList(g); }
 
+GtkWidget* labelOf(const Gadget& g);
+
+// The label that shows a gadget's caption, bounded to the screen.
+void boundCaption(const Gadget& g) {
+  boundLabel(labelOf(g));
+  if (g.kind == GadgetKind::Frame) boundLabel(gtk_frame_get_label_widget(GTK_FRAME(g.main)));
+}
+
 // Puts a made widget into the current gadget list and registers it. Returns
 // nullptr when there is no list to put it in.
 Gadget* place(int& number, GadgetKind kind, GtkWidget* outer, GtkWidget* main, int x, int y, int width, int height,
@@ -156,6 +164,7 @@ Gadget* place(int& number, GadgetKind kind, GtkWidget* outer, GtkWidget* main, i
   g->font = s.defaultFont;
   s.gadgets[number] = std::move(made);
   if (g->font != 0) applyFont(*g);
+  boundCaption(*g);
 
   gtk_fixed_put(GTK_FIXED(list.fixed), outer, x, y);
   requestSize(*g);
@@ -606,6 +615,7 @@ void setGadgetText(int number, const std::string& text) {
       } else {
         gtk_frame_set_label(GTK_FRAME(g->main), shown.c_str());
         applyFont(*g);
+        boundCaption(*g);
       }
       break;
     }
@@ -731,7 +741,7 @@ void setToolTip(int number, const std::string& text) {
   Gadget* g = findGadget(number);
   if (g == nullptr) return;
   g->toolTip = text;
-  gtk_widget_set_tooltip_text(g->outer, text.empty() ? nullptr : displayName(text).c_str());
+  setBoundedToolTip(g->outer, text);
 }
 
 std::string toolTip(int number) {
@@ -788,6 +798,7 @@ void addPanelTab(int panel, const std::string& title) {
   Quiet quiet;
   GtkWidget* fixed = gtk_fixed_new();
   GtkWidget* label = gtk_label_new(displayName(title).c_str());
+  boundLabel(label);
   g_object_set_data_full(G_OBJECT(fixed), "zandrel-title", g_strdup(title.c_str()), g_free);
   gtk_widget_show(fixed);
   gtk_notebook_append_page(GTK_NOTEBOOK(g->main), fixed, label);

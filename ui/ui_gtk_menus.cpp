@@ -92,8 +92,13 @@ void onToolClicked(GtkToolButton* button, gpointer data) {
 GtkWidget* newItem(const std::string& text, int image) {
   const std::string shown = displayName(text);
   GdkPixbuf* pixbuf = findImage(image);
-  if (image == 0 || pixbuf == nullptr) return gtk_menu_item_new_with_label(shown.c_str());
+  if (image == 0 || pixbuf == nullptr) {
+    GtkWidget* item = gtk_menu_item_new_with_label(shown.c_str());
+    boundLabel(gtk_bin_get_child(GTK_BIN(item)));
+    return item;
+  }
   GtkWidget* item = gtk_image_menu_item_new_with_label(shown.c_str());
+  boundLabel(gtk_bin_get_child(GTK_BIN(item)));
   gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(item), gtk_image_new_from_pixbuf(pixbuf));
   gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(item), TRUE);
   return item;
@@ -370,7 +375,7 @@ void setToolBarToolTip(int toolbar, int item, const std::string& text) {
   const auto it = t->buttons.find(item);
   if (it == t->buttons.end()) return;
   it->second.toolTip = text;
-  gtk_tool_item_set_tooltip_text(it->second.item, text.empty() ? nullptr : displayName(text).c_str());
+  setBoundedToolTip(GTK_WIDGET(it->second.item), text);
 }
 
 std::string toolBarToolTip(int toolbar, int item) {

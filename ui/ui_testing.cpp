@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <iterator>
+#include <optional>
 
 #include "ui/gtk_objects.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 std::string gLastTitle;
 std::string gLastText;
+GdkRectangle gLastRect{};
+std::vector<GdkRectangle> gLastButtons;
 
 GtkWidget* realized(GtkWidget* widget) {
   if (widget != nullptr && !gtk_widget_get_realized(widget)) gtk_widget_realize(widget);
@@ -97,7 +100,49 @@ struct PendingAnswer {
   std::vector<std::string> paths;
   bool pathsGiven = false;
   int ticks = 0;
+  std::optional<std::string> typed;  // a name for the location field, then Enter
 };
+
+GtkWidget* findEntry(GtkWidget* widget) {
+  if (GTK_IS_ENTRY(widget) && gtk_widget_get_visible(widget)) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* found = nullptr;
+  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) found = findEntry(GTK_WIDGET(c->data));
+  g_list_free(children);
+  return found;
+}
+
+// The widget inside a file chooser that answers Ctrl+L.
+GtkWidget* locationOwner(GtkWidget* widget) {
+  if (g_signal_lookup("location-popup", G_OBJECT_TYPE(widget)) != 0) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* found = nullptr;
+  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) found = locationOwner(GTK_WIDGET(c->data));
+  g_list_free(children);
+  return found;
+}
+
+// Opens the chooser's location field (Ctrl+L) and types the name into it;
+// true once it is in and Enter was pressed.
+bool typeIntoChooser(GtkWidget* dialog, const std::string& name) {
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+  GtkWidget* entry = findEntry(content);
+  if (entry == nullptr) {
+    if (GtkWidget* owner = locationOwner(content)) g_signal_emit_by_name(owner, "location-popup", "");
+    return false;
+  }
+  gtk_entry_set_text(GTK_ENTRY(entry), name.c_str());
+  gtk_widget_activate(entry);
+  // The chooser checks a typed name in the background: let it finish before
+  // the next answer, as a user would look before pressing on.
+  for (int i = 0; i < 50; ++i) {
+    pumpEvents();
+    g_usleep(10 * 1000);
+  }
+  return true;
+}
 
 // Sets the paths on a file chooser; true once the chooser reports them (its
 // folder loads in the background, so this may take a few ticks).
@@ -172,15 +217,39 @@ gboolean answerTick(gpointer) {
     return TRUE;
   }
   if (answerOne(&pending, dialog)) {
-    g_object_set_data(G_OBJECT(dialog), kAnsweredMark, GINT_TO_POINTER(1));
+    // A typed name may leave the dialog open for the next answer.
+    if (!pending.typed) g_object_set_data(G_OBJECT(dialog), kAnsweredMark, GINT_TO_POINTER(1));
     gPendingAnswers.pop_front();
   }
   return TRUE;
 }
 
+// A widget's rectangle in screen coordinates; a window's is its whole drawn area.
+GdkRectangle onScreen(GtkWidget* widget) {
+  GdkRectangle rect{};
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (window == nullptr) return rect;
+  gdk_window_get_origin(window, &rect.x, &rect.y);
+  GtkAllocation allocation;
+  gtk_widget_get_allocation(widget, &allocation);
+  if (!gtk_widget_is_toplevel(widget) && !gtk_widget_get_has_window(widget)) {
+    rect.x += allocation.x;
+    rect.y += allocation.y;
+  }
+  rect.width = allocation.width;
+  rect.height = allocation.height;
+  return rect;
+}
+
 // True once the dialog got its response.
 bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
   const bool accept = pending->answer == DialogAnswer::Ok || pending->answer == DialogAnswer::Yes;
+  if (GTK_IS_FILE_CHOOSER(dialog) && pending->typed) {
+    if (!typeIntoChooser(dialog, *pending->typed)) return pending->ticks >= 1000;
+    gLastTitle = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
+    gLastText.clear();
+    return true;
+  }
   if (GTK_IS_FILE_CHOOSER(dialog)) {
     if (accept && !pending->paths.empty() && !choosePaths(GTK_FILE_CHOOSER(dialog), *pending) &&
         pending->ticks < 1000) {
@@ -188,9 +257,21 @@ bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
     }
     gLastTitle = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
     gLastText.clear();
-    gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+    // A folder is accepted by the default button, whatever response it gives.
+    const bool folder = gtk_file_chooser_get_action(GTK_FILE_CHOOSER(dialog)) == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER;
+    if (!accept || !folder || !gtk_window_activate_default(GTK_WINDOW(dialog))) {
+      gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+    }
     return true;
   }
+  // Drawn and placed first, so its place on the screen can be told.
+  if (!gtk_widget_get_mapped(dialog) && pending->ticks < 1000) return false;
+  pumpEvents();
+  gLastRect = onScreen(dialog);
+  gLastButtons.clear();
+  GList* buttons = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_action_area(GTK_DIALOG(dialog))));
+  for (GList* b = buttons; b != nullptr; b = b->next) gLastButtons.push_back(onScreen(GTK_WIDGET(b->data)));
+  g_list_free(buttons);
   const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
   gLastTitle = title != nullptr ? title : "";
   GtkWidget* label = findLabel(gtk_dialog_get_content_area(GTK_DIALOG(dialog)),
@@ -418,6 +499,62 @@ void choosePopupItem(int item) {
   }
 }
 
+namespace {
+
+// The chain of menus from the top shell down to the one that holds the item.
+std::vector<GtkWidget*> menusAbove(GtkWidget* item) {
+  std::vector<GtkWidget*> chain;
+  for (GtkWidget* shell = item != nullptr ? gtk_widget_get_parent(item) : nullptr;
+       shell != nullptr && GTK_IS_MENU(shell);) {
+    chain.insert(chain.begin(), shell);
+    GtkWidget* title = gtk_menu_get_attach_widget(GTK_MENU(shell));
+    shell = title != nullptr ? gtk_widget_get_parent(title) : nullptr;
+  }
+  return chain;
+}
+
+}  // namespace
+
+bool openMenuOf(int menuItem) {
+  const std::vector<GtkWidget*> chain = menusAbove(menuItemWidget(menuItem));
+  if (chain.empty()) return false;
+  // As clickDropDownArrow: another program may hold the pointer grab for a while.
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    for (GtkWidget* menu : chain) {
+      GtkWidget* title = gtk_menu_get_attach_widget(GTK_MENU(menu));
+      GtkWidget* shell = title != nullptr ? gtk_widget_get_parent(title) : nullptr;
+      if (shell == nullptr || !GTK_IS_MENU_SHELL(shell)) return false;
+      gtk_menu_shell_select_item(GTK_MENU_SHELL(shell), title);
+      pumpEvents();
+    }
+    if (gtk_widget_get_mapped(chain.back())) return true;
+    g_usleep(10 * 1000);
+  }
+  return false;
+}
+
+GdkRectangle menuWindowRect(int menuItem) {
+  GdkRectangle rect{};
+  const std::vector<GtkWidget*> chain = menusAbove(menuItemWidget(menuItem));
+  if (chain.empty()) return rect;
+  GtkWidget* top = gtk_widget_get_toplevel(chain.back());
+  GdkWindow* window = top != nullptr ? gtk_widget_get_window(top) : nullptr;
+  if (window == nullptr) return rect;
+  gdk_window_get_origin(window, &rect.x, &rect.y);
+  gdk_drawable_get_size(window, &rect.width, &rect.height);
+  return rect;
+}
+
+void closeMenusOf(int menuItem) {
+  GtkWidget* item = menuItemWidget(menuItem);
+  const std::vector<GtkWidget*> chain = menusAbove(item);
+  if (chain.empty()) return;
+  GtkWidget* title = gtk_menu_get_attach_widget(GTK_MENU(chain.front()));
+  GtkWidget* shell = title != nullptr ? gtk_widget_get_parent(title) : chain.front();
+  if (GTK_IS_MENU_SHELL(shell)) gtk_menu_shell_deactivate(GTK_MENU_SHELL(shell));
+  pumpEvents();
+}
+
 GdkRectangle screenRect(int gadget) {
   GdkRectangle rect{};
   const Gadget* g = findGadget(gadget);
@@ -516,15 +653,28 @@ void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths
   if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
 }
 
+void typeIntoNextFileDialog(const std::string& name) {
+  PendingAnswer pending;
+  pending.typed = name;
+  gPendingAnswers.push_back(std::move(pending));
+  if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
+}
+
 void forgetDialogs() {
   gPendingAnswers.clear();
   gLastTitle.clear();
   gLastText.clear();
+  gLastRect = GdkRectangle{};
+  gLastButtons.clear();
 }
 
 std::string lastDialogTitle() { return gLastTitle; }
 
 std::string lastDialogText() { return gLastText; }
+
+GdkRectangle lastDialogRect() { return gLastRect; }
+
+std::vector<GdkRectangle> lastDialogButtons() { return gLastButtons; }
 
 bool answersPending() { return !gPendingAnswers.empty(); }
 

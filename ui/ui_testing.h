@@ -52,6 +52,13 @@ bool clickDropDownArrow(int gadget);
 bool popupMenuShown(int menu, int* screenX = nullptr, int* screenY = nullptr);
 // Chooses an item of a shown popup menu as a click would: the menu closes.
 void choosePopupItem(int item);
+// Opens the menus that hold a menu item, from the menu bar down, as clicks on
+// their titles would; true once the item's own menu shows.
+bool openMenuOf(int menuItem);
+// The rectangle of the toplevel window a shown menu lives in (screen coordinates).
+GdkRectangle menuWindowRect(int menuItem);
+// Closes every open menu of the item's menu bar again.
+void closeMenusOf(int menuItem);
 // The gadget's outer rectangle in screen coordinates.
 GdkRectangle screenRect(int gadget);
 
@@ -70,11 +77,19 @@ enum class DialogAnswer { Ok, Yes, No, Cancel };
 // the response of that button (Cancel closes the box), file dialogs get the
 // paths set first (Ok or Yes accepts them, No or Cancel cancels).
 void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths = {});
+// Types a name into the next file or folder dialog's location field and
+// presses Enter, as a user would. That dialog may stay open: the next answer
+// goes to it too.
+void typeIntoNextFileDialog(const std::string& name);
 // Drops the answers still waiting and the record of the last dialog.
 void forgetDialogs();
 // What the last answered dialog showed.
 std::string lastDialogTitle();
 std::string lastDialogText();
+// Where the last answered message or question box lay on the screen when it
+// was answered, and its buttons.
+GdkRectangle lastDialogRect();
+std::vector<GdkRectangle> lastDialogButtons();
 // True while an answer given by answerNextDialog still waits for its dialog.
 bool answersPending();
 

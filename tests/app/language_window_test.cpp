@@ -184,6 +184,31 @@ TEST_F(LanguageWindowTest, FileItemsFollowTheBuiltInLanguagesSorted) {
   EXPECT_EQ(ui::gadgetText(DeleteButton), "\xC3\x84rger.lng");
 }
 
+// A text as long as one line of a paste into the Translation Tool, and more.
+TEST_F(LanguageWindowTest, ALongTextOpensTheFileMenuWithinTheScreen) {
+  std::string longText;
+  while (longText.size() < 4500) longText += "Suche starten ";
+  writeFile("Long.lng", kBom + "\n97 = " + longText + "\n");
+  restartWithLanguageFiles();
+  choose(LanguageFileItemBase);
+  ASSERT_EQ(gLanguage, "Long.lng");
+  const std::string shownText = longText.substr(0, longText.size() - 1);  // read without its trailing blank
+  EXPECT_EQ(ui::menuItemText(MainMenu, StartSearchItem), shownText);
+  EXPECT_EQ(ui::toolBarToolTip(MainToolbar, StartSearchTool), shownText);
+
+  ASSERT_TRUE(drive::openMenuOf(StartSearchItem));
+  const GdkRectangle menu = drive::menuWindowRect(StartSearchItem);
+  EXPECT_GT(menu.width, 0);
+  EXPECT_LE(menu.x + menu.width, gdk_screen_width());
+  EXPECT_LE(menu.y + menu.height, gdk_screen_height());
+  drive::closeMenusOf(StartSearchItem);
+  // The Language menu, the way back, still opens.
+  ASSERT_TRUE(drive::openMenuOf(EnglishItem));
+  drive::closeMenusOf(EnglishItem);
+  choose(EnglishItem);
+  EXPECT_EQ(ui::menuItemText(MainMenu, StartSearchItem), "Start searching");
+}
+
 TEST_F(LanguageWindowTest, FileWithOnlyKeyFiveChangesOnlyTextFive) {
   writeFile("Solo.lng", "5 = F\xFCge hinzu\n");  // no byte-order mark: ISO-8859-1
   restartWithLanguageFiles();

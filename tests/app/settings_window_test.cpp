@@ -3,8 +3,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +21,7 @@
 #include "config/ui_strings.h"
 #include "engine/search_state.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/immutable.h"
 
 namespace zandrel {
 namespace {
@@ -77,18 +76,7 @@ class LocaleEnvironment {
 };
 
 // The immutable flag of a folder: nothing can be created in it, even by root.
-bool setImmutable(const std::string& folder, bool on) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  int flags = 0;
-  bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-  if (done) {
-    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  }
-  close(fd);
-  return done;
-}
+using testing::setImmutable;
 
 class SettingsWindowTest : public MainWindowTest {
  protected:
@@ -364,16 +352,31 @@ TEST_F(SettingsWindowTest, UnwritableFileGivesTheErrorBox) {
   EXPECT_FALSE(std::filesystem::exists(path("gone")));
 }
 
-TEST_F(SettingsWindowTest, FailedSaveLeavesTheOldFileAlone) {
+TEST_F(SettingsWindowTest, AnImmutableFileGivesTheErrorBoxAndStaysAsItWas) {
   const std::string old = "\xEF\xBB\xBF\nlang = Deutsch\n[algorithm]\nmd5 = 0\nsha1 = 1\n";
   gSettingsPath = writeFile("locked/settings.ini", old);
-  if (!setImmutable(path("locked"), true)) GTEST_SKIP() << "the file system has no immutable flag";
-  locked_ = path("locked");
+  if (!setImmutable(gSettingsPath, true)) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
+  locked_ = gSettingsPath;
   drive::toggleCheckBox(SubdirsCheckBox);
   settle();
   saveFromToolbar(Answer::Yes, true);
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
   EXPECT_EQ(drive::lastDialogText(), "Couldn't save the settings in \"" + gSettingsPath + "\"");
   EXPECT_EQ(settingsBytes(), old);
+  EXPECT_EQ(folderEntries(path("locked")), (std::vector<std::string>{"settings.ini"}));
+}
+
+// A folder that takes no new file: the file there, which may be written, is written in place.
+TEST_F(SettingsWindowTest, AFileInALockedFolderIsWrittenInPlace) {
+  gSettingsPath = writeFile("locked/settings.ini", "\xEF\xBB\xBF\nlang = Deutsch\n; a much longer comment than the file will hold\n");
+  if (!setImmutable(path("locked"), true)) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
+  locked_ = path("locked");
+  drive::toggleCheckBox(SubdirsCheckBox);
+  settle();
+  saveFromToolbar(Answer::Yes);
+  EXPECT_EQ(drive::lastDialogText(), "Do you want to save the current configuration?");  // no error came
+  EXPECT_NE(settingsBytes().find("subdirs = 1\n"), std::string::npos);
+  EXPECT_EQ(settingsBytes().find("comment"), std::string::npos);
   EXPECT_EQ(folderEntries(locked_), (std::vector<std::string>{"settings.ini"}));
 }
 

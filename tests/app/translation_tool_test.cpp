@@ -18,6 +18,7 @@
 #include "config/translation_tool.h"
 #include "config/ui_strings.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/immutable.h"
 
 namespace zandrel {
 namespace {
@@ -318,6 +319,30 @@ TEST_F(TranslationToolTest, SaveDialogOutcomes) {
       fs::remove(path(file));
     }
   }
+}
+
+// "File saved" only once the file is written: a file that may not be changed
+// gives the error box and keeps its bytes.
+TEST_F(TranslationToolTest, AnUnchangeableFileIsReportedAndKept) {
+  const std::string old = "\xEF\xBB\xBF\n7 = alt\n";
+  const std::string file = writeFile("Locked.lng", old);
+  if (!testing::setImmutable(file, true)) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
+  Script script;
+  script.when(toolOpen, [&] {
+    drive::typeText(TranslationFields + 7, "sieben");
+    drive::answerNextDialog(Answer::Ok, {path("Locked")});
+    drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(SaveTranslationButton);
+  });
+  script.when([] { return !drive::answersPending(); }, [&] {
+    EXPECT_EQ(drive::lastDialogTitle(), "Error");
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
+    quit();
+  });
+  runTool(script);
+  testing::setImmutable(file, false);
+  EXPECT_EQ(readAll(file), old);
+  EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"Locked.lng"}));
 }
 
 TEST_F(TranslationToolTest, DroppedFileFillsOnlyTheRowsItGivesAValue) {

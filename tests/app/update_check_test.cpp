@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -218,6 +220,31 @@ TEST_F(DownloadTest, SavesTheBodyOfEveryAcceptedReplyForm) {
   }
 }
 
+TEST_F(DownloadTest, FirstLineOnlyStopsAtTheFirstLineEnd) {
+  const auto create = [this] {
+    return UniqueFd(::open(file().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  };
+  const std::string chunked = okHead("Transfer-Encoding: chunked\r\n");
+  const struct {
+    const char* what;
+    std::vector<std::string> pieces;
+    std::string file;
+  } cases[] = {
+      {"LF in a long body", {okHead("Content-Length: 100000000\r\n") + "2.1.0\nrest", std::string(5000, 'r')}, "2.1.0\n"},
+      {"CR LF", {okHead() + "2.1.0\r\nrest"}, "2.1.0\r"},
+      {"zero byte", {okHead() + std::string("2.1.0\0rest", 10)}, std::string("2.1.0\0", 6)},
+      {"line end in a later chunk", {chunked + "3\r\n2.1\r\n4\r\n.0\nx\r\n0\r\n\r\n"}, "2.1.0\n"},
+      {"no line end at all", {okHead("Content-Length: 5\r\n") + "2.1.0"}, "2.1.0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestServer server({{c.pieces}});
+    EXPECT_EQ(downloadHttpFile("http://" + server.hostAndPort() + "/updates/zrl.php", create, true),
+              static_cast<int64_t>(c.file.size()));
+    EXPECT_EQ(readAll(file()), c.file);
+  }
+}
+
 TEST_F(DownloadTest, ReplacesAFileButNeverWritesThroughALink) {
   const std::string reply = okHead("Content-Length: 3\r\n") + "new";
   TestServer server({{{reply}}, {{reply}}});
@@ -366,6 +393,25 @@ TEST_F(UpdateCheckTest, YesOpensTheProductPageInTheCurrentLanguage) {
   EXPECT_EQ(openedAddress(), "http://" + server.hostAndPort() + "/de/zrl.php");
 }
 
+TEST_F(UpdateCheckTest, AQuestionWithAHugeVersionLineStaysOnTheScreen) {
+  gTempFolder = path() + "/";
+  const std::string line(5000, '7');
+  TestServer server({body(line + "\n")});
+  check(server, Answer::No);
+  EXPECT_TRUE(drive::lastDialogText().starts_with("A newer version '" + line.substr(0, 1000)));
+  const GdkRectangle box = drive::lastDialogRect();
+  EXPECT_GT(box.width, 0);
+  EXPECT_GE(box.x, 0);
+  EXPECT_LE(box.x + box.width, gdk_screen_width());
+  EXPECT_LE(box.y + box.height, gdk_screen_height());
+  ASSERT_EQ(drive::lastDialogButtons().size(), 2u);  // Yes and No, both in reach
+  for (const GdkRectangle& button : drive::lastDialogButtons()) {
+    EXPECT_GE(button.x, box.x);
+    EXPECT_LE(button.x + button.width, box.x + box.width);
+    EXPECT_LE(button.y + button.height, box.y + box.height);
+  }
+}
+
 TEST_F(UpdateCheckTest, NoOpensNothing) {
   TestServer server({body("2.1.0\n")});
   check(server, Answer::No);
@@ -389,6 +435,51 @@ TEST_F(UpdateCheckTest, FailuresShowTheErrorBox) {
   drive::answerNextDialog(Answer::Ok);
   drive::activateMenuItem(CheckUpdatesItem);
   settle();
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
+  EXPECT_EQ(drive::lastDialogText(), "Unable to check for updates");
+  EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"bin"}));
+}
+
+TEST_F(UpdateCheckTest, NoFailureLeavesAReplyFileBehind) {
+  gTempFolder = path() + "/";
+  const std::string chunked = okHead("Transfer-Encoding: chunked\r\n");
+  const struct {
+    const char* what;
+    std::vector<std::string> pieces;
+  } cases[] = {
+      {"length 0", {okHead("Content-Length: 0\r\n")}},
+      {"404", {"HTTP/1.1 404 Not Found\r\nContent-Length: 5\r\n\r\n2.1.0"}},
+      {"200 only in a header", {"HTTP/1.1 500 Error\r\nX-Code: 200\r\n\r\n2.1.0"}},
+      {"headers that never end", {"HTTP/1.1 200 OK\r\nX-Long: " + std::string(40000, 'a')}},
+      {"no body at all", {okHead()}},
+      {"first chunk empty", {chunked + "0\r\n\r\n"}},
+      {"chunk size not a number", {chunked + "zz\r\nbody\r\n0\r\n\r\n"}},
+      {"nothing but a closed connection", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    drive::forgetDialogs();
+    TestServer server({{c.pieces}});
+    check(server, Answer::Ok);
+    EXPECT_EQ(drive::lastDialogTitle(), "Error");
+    EXPECT_EQ(drive::lastDialogText(), "Unable to check for updates");
+    EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"bin"}));
+  }
+}
+
+// A reply file that does not take the body (the file-size limit stands in for
+// a full temporary folder) fails the check, and the part written goes.
+TEST_F(UpdateCheckTest, AReplyThatCannotBeWrittenFailsTheCheck) {
+  gTempFolder = path() + "/";
+  TestServer server({body(std::string(100000, '9'))});
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  const rlimit small{4096, old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  check(server, Answer::Ok);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(drive::lastDialogTitle(), "Error");
   EXPECT_EQ(drive::lastDialogText(), "Unable to check for updates");
   EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"bin"}));
@@ -422,19 +513,15 @@ TEST_F(UpdateCheckTest, TheReplyFileTakesTheFirstFreeNameAndNoPlantedOne) {
   fs::create_symlink(path("missing"), path("3.tmp"));  // does not open, but is there
   const std::vector<std::string> before = {"1.tmp", "2.tmp", "3.tmp", "bin", "victim"};
 
-  // A body of length 0 fails the check and leaves its empty file, showing the name.
+  // A failed check removes its own file, and only that one.
   TestServer server({{{okHead("Content-Length: 0\r\n")}}, body("2.0.2")});
   check(server, Answer::Ok);
   EXPECT_EQ(drive::lastDialogTitle(), "Error");
-  std::vector<std::string> after = before;
-  after.insert(after.begin() + 3, "4.tmp");
-  EXPECT_EQ(testing::namesIn(path()), after);
-  EXPECT_EQ(readAll(path("4.tmp")), "");
+  EXPECT_EQ(testing::namesIn(path()), before);
 
-  // The next check passes over 4.tmp too, and removes only its own file.
   check(server, Answer::Ok);
   EXPECT_EQ(drive::lastDialogText(), "You already have the newest version");
-  EXPECT_EQ(testing::namesIn(path()), after);
+  EXPECT_EQ(testing::namesIn(path()), before);
   EXPECT_EQ(readAll(victim), "keep");
   EXPECT_FALSE(fs::exists(path("missing")));
 }

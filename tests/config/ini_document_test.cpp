@@ -1,8 +1,14 @@
 #include "config/ini_document.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +20,10 @@
 #include <thread>
 #include <vector>
 
+#include <grp.h>
+
+#include "engine/unique_fd.h"
+#include "tests/support/immutable.h"
 #include "tests/support/temp_dir.h"
 
 namespace zandrel {
@@ -265,7 +275,7 @@ TEST_F(IniDocumentTest, OldFileStaysWhenTheReplacementIsLost) {
   for (const std::string& name : entries()) {
     if (name != "settings.ini") std::filesystem::remove(path(name));
   }
-  closeIniFile();
+  EXPECT_FALSE(closeIniFile());
   EXPECT_EQ(bytesOf(file), "lang = old\n");
   EXPECT_EQ(entries(), std::set<std::string>{"settings.ini"});
 }
@@ -287,17 +297,27 @@ TEST_F(IniDocumentTest, OpenFailsOnWhatIsNoReadableFile) {
   EXPECT_TRUE(std::filesystem::is_empty(path("folder")));
 }
 
-TEST_F(IniDocumentTest, ReadsOnlyTheStartOfAHugeFile) {
+// The program itself writes files this large (a long list of search locations).
+TEST_F(IniDocumentTest, ReadsAFileLargerThanSixteenMebibytesToItsEnd) {
   const std::string head = "[g]\nfirst = 1\n";
-  const std::string tail = "cut = abcdef\nlate = 2\n";
-  // The cap falls behind "cut = abc".
-  const std::string file =
-      writeFile("huge.ini", head + std::string(kIniMaxFileBytes - head.size() - 9, '\n') + tail);
+  const std::string tail = "[late]\nlang = Deutsch\nmd5 = 1\n";
+  const std::string file = writeFile("huge.ini", head + std::string(20 * 1024 * 1024, ';') + "\n" + tail);
   ASSERT_TRUE(openIniFile(file));
   ASSERT_TRUE(selectIniGroup("g"));
   EXPECT_EQ(readIniString("first", kDefault), "1");
-  EXPECT_EQ(readIniString("cut", kDefault), "abc");
-  EXPECT_EQ(readIniString("late", kDefault), kDefault);
+  ASSERT_TRUE(selectIniGroup("late"));
+  EXPECT_EQ(readIniString("lang", kDefault), "Deutsch");
+  EXPECT_EQ(readIniString("md5", kDefault), "1");
+  closeIniFile();
+
+  // And what it wrote, it reads back whole.
+  ASSERT_TRUE(createIniFile(file));
+  selectIniGroup("locations");
+  for (int i = 1; i <= 200; ++i) writeIniString(std::to_string(i), std::string(100000, 'a' + i % 26));
+  ASSERT_TRUE(closeIniFile());
+  ASSERT_TRUE(openIniFile(file));
+  ASSERT_TRUE(selectIniGroup("locations"));
+  EXPECT_EQ(readIniString("200", kDefault), std::string(100000, 'a' + 200 % 26));
 }
 
 TEST_F(IniDocumentTest, SurvivesBinaryFiles) {
@@ -368,6 +388,138 @@ TEST_F(IniDocumentTest, WritesThroughASymbolicLink) {
   closeIniFile();
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(bytesOf(real), kMark + "\nk = new\n");
+}
+
+// ---------------------------------------------------------------------------
+// Who may save, and saves that fail
+
+constexpr uid_t kNobody = 65534;
+constexpr int kNoChild = 99;
+
+// Runs body in a child process, as user and group 65534 when asked, and
+// returns its exit code; kNoChild when the child could not be started as asked.
+int inChild(bool asNobody, const std::function<int()>& body, rlim_t fileSizeLimit = RLIM_INFINITY) {
+  const pid_t child = fork();
+  if (child < 0) return kNoChild;
+  if (child == 0) {
+    if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(kNoChild);
+    if (fileSizeLimit != RLIM_INFINITY) {
+      // Writes past the limit fail with EFBIG instead of ending the process.
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{fileSizeLimit, fileSizeLimit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kNoChild);
+    }
+    _exit(body());
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// 1 when createIniFile succeeds, 2 more when closeIniFile does too.
+int save(const std::string& file, const std::string& value) {
+  if (!createIniFile(file)) return 0;
+  writeIniString("k", value);
+  return closeIniFile() ? 3 : 1;
+}
+
+using testing::setImmutable;
+
+class IniSaveTest : public IniDocumentTest {
+ protected:
+  void SetUp() override {
+    IniDocumentTest::SetUp();
+    chmod(path().c_str(), 0755);  // user 65534 may pass through
+  }
+  void TearDown() override {
+    for (const std::string& file : immutable_) setImmutable(file, false);
+    IniDocumentTest::TearDown();
+  }
+  // A folder with one file in it, both with the given modes.
+  std::string placeFile(const std::string& folder, mode_t folderMode, mode_t fileMode) {
+    const std::string file = writeFile(folder + "/settings.ini", "k = old\n");
+    chmod(file.c_str(), fileMode);
+    chmod(path(folder).c_str(), folderMode);
+    return file;
+  }
+  std::vector<std::string> immutable_;
+};
+
+TEST_F(IniSaveTest, OnlyAFileTheUserMayWriteIsReplaced) {
+  const std::string fresh = kMark + "\nk = new\n";
+  const struct {
+    const char* what;
+    mode_t folderMode, fileMode;
+    int result;  // of save()
+    std::string after;
+    uid_t owner;  // a replacing user who may not give the file away owns the new one
+  } cases[] = {
+      {"read-only file in a writable folder", 0777, 0444, 0, "k = old\n", getuid()},
+      {"writable file in a read-only folder: written in place", 0755, 0666, 3, fresh, getuid()},
+      {"writable file in a writable folder", 0777, 0666, 3, fresh, kNobody},
+      {"file and folder read-only", 0755, 0444, 0, "k = old\n", getuid()},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = "case" + std::to_string(n++);
+    const std::string file = placeFile(folder, c.folderMode, c.fileMode);
+    const int result = inChild(true, [&] { return save(file, "new"); });
+    if (result == kNoChild) GTEST_SKIP() << "cannot run a save as user 65534 (needs root)";
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(bytesOf(file), c.after);
+    EXPECT_EQ(testing::namesIn(path(folder)), std::vector<std::string>{"settings.ini"});
+    struct stat status;
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.fileMode);
+    EXPECT_EQ(status.st_uid, c.owner);
+  }
+  // No file yet, and a folder that takes none.
+  makeFolder("empty");
+  chmod(path("empty").c_str(), 0755);
+  EXPECT_EQ(inChild(true, [&] { return save(path("empty/settings.ini"), "new"); }), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(path("empty")));
+}
+
+TEST_F(IniSaveTest, TheReplacedFileKeepsItsModeAndOwner) {
+  const std::string file = writeFile("settings.ini", "k = old\n");
+  chmod(file.c_str(), 0640);
+  const bool chowned = chown(file.c_str(), kNobody, kNobody) == 0;
+  ASSERT_EQ(save(file, "new"), 3);
+  EXPECT_EQ(bytesOf(file), kMark + "\nk = new\n");
+  struct stat status;
+  ASSERT_EQ(stat(file.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+  if (chowned) {
+    EXPECT_EQ(status.st_uid, kNobody);
+    EXPECT_EQ(status.st_gid, kNobody);
+  }
+}
+
+TEST_F(IniSaveTest, AnImmutableFileIsRefusedAndKept) {
+  const std::string file = writeFile("settings.ini", "k = old\n");
+  if (!setImmutable(file, true)) GTEST_SKIP() << "the file system or user cannot set the immutable flag (chattr +i)";
+  immutable_.push_back(file);
+  EXPECT_EQ(save(file, "new"), 0);
+  EXPECT_EQ(bytesOf(file), "k = old\n");
+  EXPECT_EQ(entries(), std::set<std::string>{"settings.ini"});
+}
+
+// A write that fails half-way (the file-size limit stands in for a full disk)
+// is reported, and the old file stays byte for byte.
+TEST_F(IniSaveTest, AFailedWriteLeavesTheOldFile) {
+  const std::string big(100000, 'x');
+  const std::string file = writeFile("settings.ini", "k = old\n");
+  EXPECT_EQ(inChild(false, [&] { return save(file, big); }, 4096), 1);
+  EXPECT_EQ(bytesOf(file), "k = old\n");
+  EXPECT_EQ(entries(), std::set<std::string>{"settings.ini"});
+
+  // Written in place, as the folder takes no temporary file.
+  const std::string inPlace = placeFile("locked", 0755, 0666);
+  const int result = inChild(true, [&] { return save(inPlace, big); }, 4096);
+  if (result == kNoChild) GTEST_SKIP() << "cannot run a save as user 65534 (needs root)";
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(bytesOf(inPlace), "k = old\n");
 }
 
 }  // namespace

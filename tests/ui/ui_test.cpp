@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -666,6 +668,18 @@ TEST_F(UiTest, FileAndFolderDialogsReturnTheChosenPaths) {
   drive::answerNextDialog(drive::DialogAnswer::Cancel);
   EXPECT_EQ(folderDialog("Select a directory", folder + "/"), "");
 
+  // A typed name picks an existing folder; a new name creates nothing and is not taken.
+  drive::typeIntoNextFileDialog("chosen");
+  EXPECT_EQ(folderDialog("Select a directory", path() + "/"), folder + "/");
+  drive::typeIntoNextFileDialog("new folder");
+  drive::answerNextDialog(drive::DialogAnswer::Cancel);
+  EXPECT_EQ(folderDialog("Select a directory", path() + "/"), "");
+  EXPECT_FALSE(std::filesystem::exists(path("new folder")));
+  drive::typeIntoNextFileDialog(path("other/deeper"));
+  drive::answerNextDialog(drive::DialogAnswer::Cancel);
+  EXPECT_EQ(folderDialog("Select a directory", path() + "/"), "");
+  EXPECT_FALSE(std::filesystem::exists(path("other")));
+
   // An existing file is taken without a question about overwriting it.
   drive::answerNextDialog(drive::DialogAnswer::Ok, {a});
   EXPECT_EQ(saveFileDialog("Export", path("results.txt"), "Text|*.txt"), a);
@@ -806,3 +820,136 @@ int main(int argc, char** argv) {
   gHaveDisplay = zandrel::ui::initialize();
   return RUN_ALL_TESTS();
 }
+
+namespace zandrel::ui {
+namespace {
+
+// ---------------------------------------------------------------------------
+// Texts wider than the screen
+
+// A text about 25,000 pixels wide in any font, with no blank to wrap at.
+const std::string kLongText = std::string(4500, 'W');
+
+GdkRectangle screenArea() { return GdkRectangle{0, 0, gdk_screen_width(), gdk_screen_height()}; }
+
+bool within(const GdkRectangle& inner, const GdkRectangle& outer) {
+  return inner.width > 0 && inner.height > 0 && inner.x >= outer.x && inner.y >= outer.y &&
+         inner.x + inner.width <= outer.x + outer.width && inner.y + inner.height <= outer.y + outer.height;
+}
+
+TEST_F(UiTest, LongCaptionsAreDrawnWithinTheScreen) {
+  open();
+  ASSERT_TRUE(createMenuBar(1, kWin));
+  menuTitle("File");
+  menuItem(100, kLongText);
+  openSubMenu(kLongText);
+  menuItem(101, "inside");
+  closeSubMenu();
+  panelGadget(20, 0, 0, 300, 200);
+  addPanelTab(20, kLongText);
+  addPanelTab(20, "second");
+  closeGadgetList();
+  buttonGadget(10, 0, 210, 80, 25, kLongText);
+  checkBoxGadget(11, 90, 210, 80, 25, kLongText);
+  optionGadget(12, 180, 210, 80, 25, kLongText);
+  frameGadget(13, 270, 210, 80, 40, kLongText);
+  textGadget(14, 0, 250, 80, 20, kLongText);
+  hyperlinkGadget(15, 90, 250, 80, 20, kLongText, 0xFF0000);
+  setBackgroundColour(14, 0x00FF00);  // a window of its own
+  settle();
+
+  const int limit = gdk_screen_width();
+  for (const int gadget : {10, 11, 12, 13, 14, 15}) {
+    EXPECT_LE(drive::screenRect(gadget).width, limit) << gadget;
+    EXPECT_EQ(gadgetText(gadget), kLongText) << gadget;
+  }
+  EXPECT_EQ(panelTabText(20, 0), kLongText);
+  for (const int item : {100, 101}) {
+    ASSERT_TRUE(drive::openMenuOf(item)) << item;
+    EXPECT_TRUE(within(drive::menuWindowRect(item), screenArea())) << item;
+    drive::closeMenusOf(item);
+  }
+  EXPECT_EQ(menuItemText(1, 100), kLongText);
+  EXPECT_EQ(menuLayout(1)[2], kLongText + ">");
+}
+
+// What the toolkit would show as the gadget's tooltip: the size its window asks for.
+std::optional<GtkRequisition> toolTipSize(int gadget) {
+  GObject* tip = G_OBJECT(g_object_new(GTK_TYPE_TOOLTIP, nullptr));
+  gboolean shown = FALSE;
+  g_signal_emit_by_name(drive::gadgetWidget(gadget), "query-tooltip", 1, 1, FALSE, tip, &shown);
+  std::optional<GtkRequisition> size;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* w = windows; w != nullptr; w = w->next) {
+    GtkWidget* window = GTK_WIDGET(w->data);
+    if (shown && g_strcmp0(gtk_widget_get_name(window), "gtk-tooltip") == 0) {
+      GtkRequisition r;
+      gtk_widget_size_request(window, &r);
+      if (!size || r.width * r.height > size->width * size->height) size = r;
+    }
+  }
+  g_list_free(windows);
+  g_object_unref(tip);
+  return size;
+}
+
+TEST_F(UiTest, LongToolTipsFitTheScreen) {
+  open();
+  std::string words;
+  for (int i = 0; i < 3000; ++i) words += "word ";
+  buttonGadget(10, 0, 0, 80, 25, "button");
+  for (const std::string& text : {kLongText, words}) {
+    setToolTip(10, text);
+    EXPECT_EQ(toolTip(10), text);
+    const std::optional<GtkRequisition> size = toolTipSize(10);
+    ASSERT_TRUE(size.has_value());
+    EXPECT_LE(size->width, gdk_screen_width());
+    EXPECT_LE(size->height, gdk_screen_height());
+  }
+  setToolTip(10, "Add files");
+  const std::optional<GtkRequisition> small = toolTipSize(10);
+  ASSERT_TRUE(small.has_value());
+  EXPECT_LT(small->width, 200);
+  setToolTip(10, "");
+  EXPECT_FALSE(toolTipSize(10).has_value());
+}
+
+TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
+  std::string manyLines;
+  for (int i = 0; i < 3000; ++i) manyLines += "- /some/folder/file" + std::to_string(i) + "\n";
+  const struct {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"one word wider than the screen", "A newer version '" + std::string(5000, '9') + "' is available"},
+      {"long text with blanks", [] {
+         std::string t;
+         for (int i = 0; i < 900; ++i) t += "word ";
+         return t;
+       }()},
+      {"more lines than the screen is high", manyLines},
+  };
+  for (const auto& c : cases) {
+    for (const bool question : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (question ? " (question)" : " (message)"));
+      drive::answerNextDialog(question ? drive::DialogAnswer::No : drive::DialogAnswer::Ok);
+      if (question) {
+        questionBox("", c.text);
+      } else {
+        messageBox("Error", c.text);
+      }
+      const GdkRectangle box = drive::lastDialogRect();
+      EXPECT_TRUE(within(box, screenArea())) << box.x << "," << box.y << " " << box.width << "x" << box.height;
+      EXPECT_EQ(drive::lastDialogButtons().size(), question ? 2u : 1u);
+      for (const GdkRectangle& button : drive::lastDialogButtons()) EXPECT_TRUE(within(button, box));
+      EXPECT_EQ(drive::lastDialogText(), c.text);
+    }
+  }
+  // A short text is shown as before, on one line.
+  drive::answerNextDialog(drive::DialogAnswer::Ok);
+  messageBox("Error", "No files/directories selected");
+  EXPECT_EQ(drive::lastDialogText(), "No files/directories selected");
+}
+
+}  // namespace
+}  // namespace zandrel::ui
