@@ -1,7 +1,10 @@
 #include "results/file_actions.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <thread>
+#include <unordered_map>
 
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
@@ -23,6 +26,22 @@ std::atomic<int64_t> gCopyProgress{0};
 std::atomic<bool> gFileActionStopRequested{false};
 
 namespace {
+
+// The files of the unchecked rows in the current file's group: the command
+// leaves them be, so the current file must not be one of them under another
+// name (a link, a linked folder, a hard link). Written before the worker starts.
+std::vector<std::string> gStayingTwins;
+
+// Whether the file is one of the staying twins, links followed.
+bool isStayingTwin(const std::string& file) {
+  struct stat own;
+  if (stat(file.c_str(), &own) != 0) return false;
+  for (const std::string& twin : gStayingTwins) {
+    struct stat other;
+    if (stat(twin.c_str(), &other) == 0 && other.st_dev == own.st_dev && other.st_ino == own.st_ino) return true;
+  }
+  return false;
+}
 
 void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
@@ -58,7 +77,9 @@ bool openProgressWindow(int title, int checkedRows) {
   return true;
 }
 
-// Runs the worker on the current file; false when a close request ended the command.
+// Runs the worker on the current file; false when a close request ended the
+// command. Either way the worker has ended, and what it did with its file
+// stands: one that finished its last steps after the request still succeeded.
 bool runWorker(void (*work)()) {
   WorkerThread worker;
   worker.start(work);
@@ -77,26 +98,45 @@ bool runWorker(void (*work)()) {
   return true;
 }
 
+// The files of each group's unchecked rows, by group text.
+std::unordered_map<std::string, std::vector<std::string>> stayingFilesByGroup(int rows) {
+  std::unordered_map<std::string, std::vector<std::string>> staying;
+  for (int row = 0; row < rows; ++row) {
+    if (!rowChecked(row)) {
+      staying[ui::rowText(ResultsList, row, GroupColumn)].push_back(ui::rowText(ResultsList, row, FilenameColumn));
+    }
+  }
+  return staying;
+}
+
 void runFileAction(const FileAction& action, const std::string& folder) {
   const int rows = ui::rowCount(ResultsList);
   int checkedRows = 0;
   for (int row = 0; row < rows; ++row) checkedRows += rowChecked(row);
   if (!openProgressWindow(action.progressTitle, checkedRows)) return;
+  const auto staying = stayingFilesByGroup(rows);
+  const std::vector<std::string> none;
 
   for (int step = 0; step < rows; ++step) {
     const int row = action.lastRowFirst ? rows - 1 - step : step;
     if (!rowChecked(row)) continue;
     gSourceFile = ui::rowText(ResultsList, row, FilenameColumn);
     if (!folder.empty()) gTargetFile = targetPathIn(folder, gSourceFile);
+    const auto twins = staying.find(ui::rowText(ResultsList, row, GroupColumn));
+    gStayingTwins = twins == staying.end() ? none : twins->second;
     gOperationSucceeded = 0;
-    if (!runWorker(action.worker)) {
+    const bool goOn = runWorker(action.worker);
+    // A file that left its path takes its row along, stopped or not.
+    if (action.removesRow && gOperationSucceeded == 1) ui::removeRow(ResultsList, row);
+    if (!goOn) {
+      gStayingTwins.clear();
       ui::closeWindow(ProgressWindow);
       return;
     }
     pause(1);
     ui::setGadgetState(ProgressBar, static_cast<int>(action.progress->load()));
-    if (action.removesRow && gOperationSucceeded == 1) ui::removeRow(ResultsList, row);
   }
+  gStayingTwins.clear();
   ui::closeWindow(ProgressWindow);
 
   if (gFailedFiles.empty()) return;
@@ -125,14 +165,20 @@ void runFolderAction(const FileAction& action) {
 
 }  // namespace
 
-void deleteFileWorker() { finishFile(deleteFile(gSourceFile), true, gDeleteProgress); }
+// Each worker looks at its file once more just before acting on it: rows may
+// come from an imported file or from a disk that changed since the search.
+void deleteFileWorker() {
+  finishFile(!isStayingTwin(gSourceFile) && deleteFile(gSourceFile), true, gDeleteProgress);
+}
 
 void moveFileWorker() {
-  finishFile(moveFile(gSourceFile, gTargetFile, gFileActionStopRequested), true, gMoveProgress);
+  finishFile(!isStayingTwin(gSourceFile) && moveFile(gSourceFile, gTargetFile, gFileActionStopRequested), true,
+             gMoveProgress);
 }
 
 void copyFileWorker() {
-  finishFile(copyFile(gSourceFile, gTargetFile, gFileActionStopRequested), false, gCopyProgress);
+  finishFile(!isStayingTwin(gSourceFile) && copyFile(gSourceFile, gTargetFile, gFileActionStopRequested), false,
+             gCopyProgress);
 }
 
 void deleteSelectedFiles() {
