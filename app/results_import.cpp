@@ -103,6 +103,11 @@ void importResults(const std::string& given) {
     if (chosen.empty() || chosen.front().empty()) return;
     path = chosen.front();
   }
+  const std::optional<std::string> firstLine = firstLineOf(path);
+  if (firstLine && firstLine->find(kCsvHeader) != std::string::npos) {
+    importCsvResults(path);
+    return;
+  }
   const std::optional<std::string> text = readPackedResultsFile(path);
   if (!text) {
     refuse(path);
@@ -116,13 +121,8 @@ void importResults(const std::string& given) {
 
 void importDroppedResults(const std::string& droppedText) {
   const std::string path = droppedText.substr(0, droppedText.find('\n'));
-  const std::optional<std::string> firstLine = firstLineOf(path);
-  if (!firstLine) return;
-  if (firstLine->find(kCsvHeader) != std::string::npos) {
-    importCsvResults(path);
-  } else {
-    importResults(path);
-  }
+  // An empty path would open the dialog; importResults tells CSV files from packed ones.
+  if (!path.empty()) importResults(path);
 }
 
 }  // namespace zandrel

@@ -13,6 +13,7 @@ namespace zandrel {
 extern std::vector<std::string> gImportRows;
 
 // Asks for the file when path is empty (a cancelled dialog does nothing),
+// hands a file whose first line holds the CSV header to the CSV import,
 // refuses a file that does not open or is damaged with "Couldn't import file"
 // and its quoted path, parses the text behind ImportWindow and replaces the
 // rows of ResultsList with what it holds, when it holds any. A close request
@@ -23,9 +24,8 @@ void importResults(const std::string& path);
 // close request asks it to.
 void importParseWorker(const std::string* text);
 
-// A drop on ResultsList: only the first dropped path counts. A path that does
-// not open as a file is ignored; a file whose first line holds the CSV header
-// goes to the CSV import, any other to importResults.
+// A drop on ResultsList: only the first dropped path counts, and goes to
+// importResults, so a path that cannot be read gets its error box.
 void importDroppedResults(const std::string& droppedText);
 
 }  // namespace zandrel

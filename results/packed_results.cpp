@@ -194,20 +194,21 @@ std::string packResultsFile(std::string_view packedText) {
   return file;
 }
 
-std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
-  if (fileBytes.size() < kPackedFrameSize) return std::nullopt;
-  // The -1 field in front is skipped unread.
-  const int64_t packedSize = signedFieldAt(fileBytes, 4);
-  const int64_t unpackedSize = signedFieldAt(fileBytes, 8);
-  if (packedSize <= 0 || unpackedSize <= 0) return std::nullopt;
-  if (static_cast<uint64_t>(packedSize) + kPackedFrameSize != fileBytes.size()) return std::nullopt;
-  if (unpackedSize > kMaxUnpackedSize || unpackedSize > packedSize * kMaxPackingRatio ||
-      packedSize > unpackedSize + static_cast<int64_t>(kPackingHeadroom)) {
-    return std::nullopt;
-  }
-  const std::string_view block = fileBytes.substr(kPackedHeaderSize, static_cast<size_t>(packedSize));
+namespace {
+
+// The header's sizes, checked before anything is allocated: both positive,
+// within the limits, and a file long enough to hold the block and its CRC.
+// Bytes after the CRC are left unread.
+bool sizesAcceptable(int64_t packedSize, int64_t unpackedSize, uint64_t fileLength) {
+  if (packedSize <= 0 || unpackedSize <= 0) return false;
+  if (static_cast<uint64_t>(packedSize) + kPackedFrameSize > fileLength) return false;
+  return unpackedSize <= kMaxUnpackedSize && unpackedSize <= packedSize * kMaxPackingRatio &&
+         packedSize <= unpackedSize + static_cast<int64_t>(kPackingHeadroom);
+}
+
+std::optional<std::string> unpackBlock(std::string_view block, uint32_t crc, int64_t unpackedSize) {
   // Damaged data never reaches the decoder.
-  if (blockCrc32(block) != fieldAt(fileBytes, kPackedHeaderSize + block.size())) return std::nullopt;
+  if (blockCrc32(block) != crc) return std::nullopt;
   std::string text(static_cast<size_t>(unpackedSize), '\0');
   if (!lzmaUnpack(reinterpret_cast<const unsigned char*>(block.data()), block.size(),
                   reinterpret_cast<unsigned char*>(text.data()), text.size())) {
@@ -216,23 +217,46 @@ std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
   return text;
 }
 
+bool readExactly(int fd, char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t got = ::read(fd, data, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;  // shorter than it was a moment ago, or unreadable
+    data += got;
+    size -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
+  if (fileBytes.size() < kPackedFrameSize) return std::nullopt;
+  // The -1 field in front is skipped unread.
+  const int64_t packedSize = signedFieldAt(fileBytes, 4);
+  const int64_t unpackedSize = signedFieldAt(fileBytes, 8);
+  if (!sizesAcceptable(packedSize, unpackedSize, fileBytes.size())) return std::nullopt;
+  const std::string_view block = fileBytes.substr(kPackedHeaderSize, static_cast<size_t>(packedSize));
+  return unpackBlock(block, fieldAt(fileBytes, kPackedHeaderSize + block.size()), unpackedSize);
+}
+
 std::optional<std::string> readPackedResultsFile(const std::string& path) {
   const UniqueFd file = openForReading(path);
   struct stat info;
-  if (!file.valid() || fstat(file.get(), &info) != 0) return std::nullopt;
-  const int64_t longest = kMaxUnpackedSize + static_cast<int64_t>(kPackingHeadroom + kPackedFrameSize);
-  if (info.st_size < static_cast<off_t>(kPackedFrameSize) || info.st_size > longest) return std::nullopt;
-  std::string bytes(static_cast<size_t>(info.st_size), '\0');
-  size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;  // shorter than it was a moment ago: the checks see the bytes there are
-    filled += static_cast<size_t>(got);
+  if (!file.valid() || fstat(file.get(), &info) != 0 || info.st_size < static_cast<off_t>(kPackedFrameSize)) {
+    return std::nullopt;
   }
-  bytes.resize(filled);
-  return unpackResultsFile(bytes);
+  // Only the header, the block and its CRC are read, each once.
+  std::string header(kPackedHeaderSize, '\0');
+  if (!readExactly(file.get(), header.data(), header.size())) return std::nullopt;
+  const int64_t packedSize = signedFieldAt(header, 4);
+  const int64_t unpackedSize = signedFieldAt(header, 8);
+  if (!sizesAcceptable(packedSize, unpackedSize, static_cast<uint64_t>(info.st_size))) return std::nullopt;
+  std::string block(static_cast<size_t>(packedSize) + 4, '\0');
+  if (!readExactly(file.get(), block.data(), block.size())) return std::nullopt;
+  const uint32_t crc = fieldAt(block, static_cast<size_t>(packedSize));
+  block.resize(static_cast<size_t>(packedSize));
+  return unpackBlock(block, crc, unpackedSize);
 }
 
 bool writePackedResultsFile(const std::string& path, std::string_view bytes) {

@@ -51,13 +51,14 @@ std::string buildPackedText(const ResultsRows& rows, const std::string& starEsca
 std::string packResultsFile(std::string_view packedText);
 
 // The text held in a file's bytes, or nothing when the file is refused: the
-// sizes must be positive, within the limits above and agree with the file's
-// length, the CRC-32 must match the block, and the block's stream must end
-// exactly at the text size.
+// sizes must be positive, within the limits above and leave room in the file
+// for the block and its CRC (what follows the CRC is not looked at), the
+// CRC-32 must match the block, and the block must unpack to exactly the text
+// size, its stream ending there with or without an end marker.
 std::optional<std::string> unpackResultsFile(std::string_view fileBytes);
 
-// Reads and unpacks a file; nothing when it cannot be read or is refused. A
-// file too long for any valid header is refused before it is read.
+// Reads and unpacks a file; nothing when it cannot be read or is refused.
+// Only the header is read before its sizes are checked.
 std::optional<std::string> readPackedResultsFile(const std::string& path);
 
 // Writes the whole file, replacing one of that name; false when it fails.

@@ -2,6 +2,7 @@
 // Export and Import buttons, ImportWindow and files dropped on the results.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <filesystem>
@@ -224,6 +225,19 @@ TEST_F(PackedResultsWindowTest, CloseRequestDuringALongImportKeepsTheOldRows) {
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
 }
 
+TEST_F(PackedResultsWindowTest, ImportButtonHandsCsvFilesToTheCsvImport) {
+  const std::string csv = writeFile("list.txt",
+                                    "Group,Name,Size,MD5,SHA1,CRC32\r\n"
+                                    "\"1\",\"/csv/a\",\"9 Byte\",\"\",\"\",\"e\"\r\n"
+                                    "\"1\",\"/csv/b\",\"9 Byte\",\"\",\"\",\"e\"\r\n");
+  setRows(kOldRows, true);
+  drive::forgetDialogs();
+  importFrom(csv);
+  EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no error box after it
+  EXPECT_EQ(shownRows(), (ResultsRows{{"1", "/csv/a", "9 Byte", "", "", "e"}, {"1", "/csv/b", "9 Byte", "", "", "e"}}));
+  EXPECT_FALSE(anyRowChecked());
+}
+
 TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
   const ResultsRows first = {{"1", "/first/a", "1 Byte", "", "", "c"}, {"1", "/first/b", "1 Byte", "", "", "c"}};
   const std::string a = resultsFile("a.zrl", first);
@@ -236,13 +250,18 @@ TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
   EXPECT_EQ(shownRows(), first);
   EXPECT_EQ(drive::lastDialogTitle(), "");
 
-  // A first path that does not open is ignored, whatever follows it.
+  // A first path that cannot be read is refused with the box, whatever follows it.
   fs::create_symlink(path("gone"), path("dangling"));
-  drive::dropFiles(ResultsList, {path("dangling"), b});
-  drive::dropFiles(ResultsList, {makeFolder("folder"), b});
-  settle();
-  EXPECT_EQ(shownRows(), first);
-  EXPECT_EQ(drive::lastDialogTitle(), "");
+  const std::string fifo = path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& unreadable : {path("dangling"), path("missing"), makeFolder("folder"), fifo}) {
+    drive::forgetDialogs();
+    drive::answerNextDialog(Answer::Ok);
+    drive::dropFiles(ResultsList, {unreadable, b});
+    settle();
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + unreadable + "\"") << unreadable;
+    EXPECT_EQ(shownRows(), first);
+  }
 
   // The CSV header anywhere in the first line makes it a CSV file.
   const std::string csv = writeFile("list.txt",

@@ -4,6 +4,7 @@
 #include "results/packed_results.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -263,7 +264,6 @@ TEST(PackedResultsFileTest, DamagedFilesAreRefused) {
       {"16 zero bytes", std::string(16, '\0')},
       {"header only", good.substr(0, 12)},
       {"cut short by one byte", good.substr(0, good.size() - 1)},
-      {"one byte too many", good + '\0'},
       {"wrong CRC", with([](std::string& bytes) { bytes.back() ^= 1; })},
       {"block altered", with([&](std::string& bytes) { bytes[12 + packedSize / 2] ^= 0x40; })},
       {"Windows layout without the -1", good.substr(4)},
@@ -295,6 +295,46 @@ TEST(PackedResultsFileTest, DamagedFilesAreRefused) {
   for (const Case& c : cases) EXPECT_EQ(unpackResultsFile(c.bytes), std::nullopt) << c.name;
 }
 
+// The block of a file for this text, its stream ending in an end marker.
+std::string fileWithEndMarker(const std::string& text) {
+  std::string block(text.size() + 128, '\0');
+  size_t streamSize = block.size() - kLzmaPropsSize;
+  size_t propsSize = kLzmaPropsSize;
+  LzmaSettings settings;
+  settings.endMarker = true;
+  EXPECT_EQ(lzmaCompress(reinterpret_cast<unsigned char*>(block.data()) + kLzmaPropsSize, &streamSize,
+                         reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                         reinterpret_cast<unsigned char*>(block.data()), &propsSize, settings),
+            0);
+  block.resize(kLzmaPropsSize + streamSize);
+  std::string file(12, '\0');
+  setField(file, 0, 0xFFFFFFFFu);
+  setField(file, 4, static_cast<uint32_t>(block.size()));
+  setField(file, 8, static_cast<uint32_t>(text.size()));
+  file += block + std::string(4, '\0');
+  setField(file, file.size() - 4, crcOf(block));
+  return file;
+}
+
+TEST(PackedResultsFileTest, FilesOtherWritersLeaveAreRead) {
+  const std::string text = buildPackedText({{"1", "/a", "1 Byte", "m", "s", "c"}}, kStar, kNewline);
+  const std::string good = packResultsFile(text);
+  // Bytes after the CRC are not looked at.
+  EXPECT_EQ(unpackResultsFile(good + '\0'), text);
+  EXPECT_EQ(unpackResultsFile(good + std::string(5000, 'x')), text);
+  // A stream with an end marker after exactly the text.
+  const std::string marked = fileWithEndMarker(text);
+  ASSERT_NE(marked.size(), good.size());
+  EXPECT_EQ(unpackResultsFile(marked), text);
+  // But a marker that comes before the text size is reached is refused, as is one the size stops short of.
+  std::string early = marked;
+  setField(early, 8, static_cast<uint32_t>(text.size() + 2));
+  EXPECT_EQ(unpackResultsFile(early), std::nullopt);
+  std::string late = marked;
+  setField(late, 8, static_cast<uint32_t>(text.size() - 2));
+  EXPECT_EQ(unpackResultsFile(late), std::nullopt);
+}
+
 class PackedResultsDiskTest : public testing::TempDirTest {};
 
 TEST_F(PackedResultsDiskTest, WritesAndReadsFilesAndRefusesWhatIsNotOne) {
@@ -309,10 +349,17 @@ TEST_F(PackedResultsDiskTest, WritesAndReadsFilesAndRefusesWhatIsNotOne) {
   std::filesystem::create_symlink(path("gone"), path("dangling"));
   EXPECT_EQ(readPackedResultsFile(path("dangling")), std::nullopt);
   EXPECT_EQ(readPackedResultsFile(makeFolder("folder")), std::nullopt);
-  // Longer than any header allows: refused by its length, never read.
-  const std::string huge = writeFile("huge", "");
-  std::filesystem::resize_file(huge, (uintmax_t{1} << 30) + 1024);
-  EXPECT_EQ(readPackedResultsFile(huge), std::nullopt);
+  // Only the header and the block are read: what follows may be long.
+  const std::string longer = writeFile("longer", packResultsFile(text));
+  std::filesystem::resize_file(longer, (uintmax_t{1} << 30) + 1024);
+  EXPECT_EQ(readPackedResultsFile(longer), text);
+  // A header whose block the file does not hold.
+  std::string cut = packResultsFile(text);
+  cut.resize(cut.size() - 1);
+  EXPECT_EQ(readPackedResultsFile(writeFile("cut", cut)), std::nullopt);
+  const std::string fifo = path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(readPackedResultsFile(fifo), std::nullopt);
 }
 
 }  // namespace
