@@ -24,18 +24,21 @@
 
 namespace zandrel {
 
-std::vector<std::string> gImportRows;
+ImportCells gImportRows;
 
 namespace {
 
 // Set by a close request; the parser looks at it between its tokens.
 std::atomic<bool> gImportStopRequested{false};
+// Cleared by the parser when a cell is too long; read once it has ended.
+bool gImportCellsFit = true;
 
 // The first line is read no further than this when looking for the CSV header.
 constexpr size_t kLongestFirstLine = size_t{1} << 20;
 
 // Runs the parser behind ImportWindow until it ends or a close request of any
-// window stops it; every other event is dropped. Stopped, it leaves no cells.
+// window stops it; every other event is dropped.
+// Stopped, it leaves no cells.
 void parseBehindWindow(const std::string& text) {
   openImportWindow();
   gImportStopRequested = false;
@@ -49,6 +52,7 @@ void parseBehindWindow(const std::string& text) {
       gImportStopRequested = true;
       parser.join();
       gImportRows.clear();
+      gImportCellsFit = true;  // stopped: nothing is said
       break;
     }
     // The parser holds a core of its own; the loop need not hold another.
@@ -59,9 +63,14 @@ void parseBehindWindow(const std::string& text) {
   if (ui::windowExists(ImportWindow)) ui::closeWindow(ImportWindow);
 }
 
-void replaceResultRows(const ResultsRows& rows) {
+// Replaces the rows of ResultsList with those of the cells, or leaves the list
+// as it is and says false when a file name is too long.
+bool replaceResultRows(const ImportCells& cells) {
+  const auto ignore = [](const std::vector<std::string>&) {};
+  if (!forEachImportRow(cells, gStarEscape, gNewlineEscape, ignore)) return false;
   ui::clearRows(ResultsList);
-  for (const std::vector<std::string>& cells : rows) appendResultRow(cells);
+  forEachImportRow(cells, gStarEscape, gNewlineEscape, appendResultRow);
+  return true;
 }
 
 void refuse(const std::string& path) {
@@ -94,7 +103,9 @@ std::optional<std::string> firstLineOf(const std::string& path) {
 
 }  // namespace
 
-void importParseWorker(const std::string* text) { parseNativeImport(*text, gImportRows, &gImportStopRequested); }
+void importParseWorker(const std::string* text) {
+  gImportCellsFit = parseNativeImport(*text, gImportRows, &gImportStopRequested);
+}
 
 void importResults(const std::string& given) {
   std::string path = given;
@@ -108,15 +119,18 @@ void importResults(const std::string& given) {
     importCsvResults(path);
     return;
   }
-  const std::optional<std::string> text = readPackedResultsFile(path);
+  std::optional<std::string> text = readPackedResultsFile(path);
   if (!text) {
     refuse(path);
     return;
   }
   gImportRows.clear();
+  gImportCellsFit = true;
   parseBehindWindow(*text);
-  if (!gImportRows.empty()) replaceResultRows(rowsFromImportCells(gImportRows, gStarEscape, gNewlineEscape));
+  text.reset();  // the cells hold all that is needed now
+  const bool refused = !gImportCellsFit || (!gImportRows.empty() && !replaceResultRows(gImportRows));
   gImportRows.clear();
+  if (refused) refuse(path);
 }
 
 void importDroppedResults(const std::string& droppedText) {

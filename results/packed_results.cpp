@@ -9,6 +9,7 @@
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 #include "engine/utf8.h"
+#include "results/cell_limits.h"
 #include "results/lzma_packer.h"
 
 namespace zandrel {
@@ -26,6 +27,10 @@ constexpr size_t kTokensPerStopCheck = 4096;
 // an export; cutting it off there keeps the cells' memory within a few times
 // the text's size.
 constexpr size_t kFewestUnitsPerCell = 4;
+// Each byte of a file name goes out as one unit at least and as an escape
+// token at most.
+constexpr size_t kEscapeTokenLength = 72;
+constexpr size_t kLongestEscapedName = kLongestPathText * kEscapeTokenLength;
 
 void appendUnit(std::string& out, uint32_t unit) {
   out += static_cast<char>(unit & 0xFF);
@@ -84,6 +89,11 @@ class Units {
   std::string utf8(size_t begin, size_t end) const {
     std::string out;
     out.reserve(end - begin);
+    appendUtf8Of(out, begin, end);
+    return out;
+  }
+
+  void appendUtf8Of(std::string& out, size_t begin, size_t end) const {
     for (size_t i = begin; i < end; ++i) {
       const uint16_t unit = (*this)[i];
       if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < end && (*this)[i + 1] >= 0xDC00 && (*this)[i + 1] <= 0xDFFF) {
@@ -97,7 +107,6 @@ class Units {
         appendUtf8(out, unit);
       }
     }
-    return out;
   }
 
   bool contains(size_t begin, size_t end, uint16_t unit) const {
@@ -136,6 +145,12 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     text.replace(pos, from.size(), to);
   }
   return text;
+}
+
+// "*" with blanks around it, or alone: a cell that stays empty.
+bool isPlaceholder(std::string_view cell) {
+  const size_t first = cell.find_first_not_of(' ');
+  return first != std::string_view::npos && cell[first] == '*' && cell.find_last_not_of(' ') == first;
 }
 
 // The group number as the reader takes it: the decimal number at the start
@@ -272,10 +287,19 @@ bool writePackedResultsFile(const std::string& path, std::string_view bytes) {
   return ::close(file.release()) == 0;
 }
 
-void parseNativeImport(std::string_view packedText, std::vector<std::string>& cells, const std::atomic<bool>* stop) {
+bool parseNativeImport(std::string_view packedText, ImportCells& cells, const std::atomic<bool>* stop) {
   const Units text(packedText);
   const size_t count = text.size();
   const size_t mostCells = cells.size() + count / kFewestUnitsPerCell;
+  // Every cell is at most its units as UTF-8 (three bytes a unit) plus a
+  // placeholder; reserved room costs nothing until it is filled.
+  cells.reserve(mostCells, count * 3 + mostCells);
+  std::string converted;
+  const auto append = [&](size_t begin, size_t end) {
+    converted.clear();
+    text.appendUtf8Of(converted, begin, end);
+    cells.push_back(converted);
+  };
   int state = 0;  // 0 for the first token (the marker of row 0, column 0), then 1 to 6 by column
   bool skipRow = false;
   size_t tokens = 0;
@@ -283,7 +307,7 @@ void parseNativeImport(std::string_view packedText, std::vector<std::string>& ce
   for (;;) {
     while (pos < count && text[pos] == kStar) ++pos;  // empty tokens do not count
     if (pos >= count || cells.size() >= mostCells) break;
-    if (stop != nullptr && ++tokens % kTokensPerStopCheck == 0 && stop->load(std::memory_order_relaxed)) return;
+    if (stop != nullptr && ++tokens % kTokensPerStopCheck == 0 && stop->load(std::memory_order_relaxed)) return true;
     size_t begin = pos;
     while (pos < count && text[pos] != kStar) ++pos;
     size_t end = pos;
@@ -316,7 +340,12 @@ void parseNativeImport(std::string_view packedText, std::vector<std::string>& ce
         // A Group cell of blanks alone drops its row too, or its row would
         // give five cells and shift every later one.
         skipRow = marker || begin == end;
-        if (!skipRow) cells.push_back(text.utf8(begin, end));
+        if (skipRow) break;
+        // A unit is at least one byte of UTF-8: more units than the longest
+        // text has bytes cannot fit.
+        if (end - begin > kLongestGroupText) return false;
+        append(begin, end);
+        if (cells[cells.size() - 1].size() > kLongestGroupText) return false;
         break;
       }
       case 2: {
@@ -326,43 +355,80 @@ void parseNativeImport(std::string_view packedText, std::vector<std::string>& ce
         // name stays empty instead of reading the next line's marker.
         size_t nameEnd = tokenBegin;
         while (nameEnd < tokenEnd && text[nameEnd] != kLineFeed) ++nameEnd;
-        cells.push_back(nameEnd == tokenBegin ? std::string("*") : text.utf8(tokenBegin, nameEnd));
+        if (nameEnd - tokenBegin > kLongestEscapedName) return false;
+        if (nameEnd == tokenBegin) {
+          cells.push_back("*");
+        } else {
+          append(tokenBegin, nameEnd);
+        }
         break;
       }
-      default:
+      default: {
         if (skipRow) break;
         // An empty Size cell gets the placeholder as the hash cells do, so the
         // row keeps its six cells.
-        cells.push_back(marker || begin == end ? std::string("*") : text.utf8(begin, end));
+        if (marker || begin == end) {
+          cells.push_back("*");
+          break;
+        }
+        const size_t longest = kLongestCellText[state - 1];
+        if (end - begin > longest) return false;
+        append(begin, end);
+        if (cells[cells.size() - 1].size() > longest) return false;
         break;
+      }
     }
     if (state == 6) state = 0;
     ++state;
   }
+  return true;
 }
 
-ResultsRows rowsFromImportCells(const std::vector<std::string>& cells, const std::string& starEscape,
-                                const std::string& newlineEscape) {
-  ResultsRows rows;
+bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, const std::string& newlineEscape,
+                      const std::function<void(const std::vector<std::string>&)>& take) {
+  std::vector<std::string> row;
   bool rowAdded = false;  // whether the cells of the current row have a row to go to
   int64_t previousGroup = 0;
+  bool anyRow = false;
+  const auto giveRow = [&] {
+    if (rowAdded) take(row);
+  };
   for (size_t i = 0; i < cells.size(); ++i) {
     const size_t column = i % kResultsColumns;
-    const std::string& cell = cells[i];
-    const bool placeholder = trimBlanks(cell) == "*";
+    const std::string_view cell = cells[i];
+    const bool placeholder = isPlaceholder(cell);
     if (column == 0) {
       if (cell.empty()) break;
+      giveRow();
       rowAdded = false;
       if (placeholder) continue;
-      const int64_t group = groupNumber(cell);
-      if (group == 0 ? !rows.empty() : group != previousGroup && group != previousGroup + 1) break;
+      const int64_t group = groupNumber(std::string(cell));
+      if (group == 0 ? anyRow : group != previousGroup && group != previousGroup + 1) {
+        return true;
+      }
       previousGroup = group;
-      rows.emplace_back(kResultsColumns);
-      rows.back()[0] = cell;
-      rowAdded = true;
+      row.assign(kResultsColumns, std::string());
+      row[0] = cell;
+      rowAdded = anyRow = true;
     } else if (rowAdded && !placeholder) {
-      rows.back()[column] = column == 1 ? replaceAll(replaceAll(cell, starEscape, "*"), newlineEscape, "\n") : cell;
+      if (column == 1) {
+        row[1] = replaceAll(replaceAll(std::string(cell), starEscape, "*"), newlineEscape, "\n");
+        if (row[1].size() > kLongestPathText) return false;
+      } else {
+        row[column] = cell;
+      }
     }
+  }
+  giveRow();
+  return true;
+}
+
+std::optional<ResultsRows> rowsFromImportCells(const ImportCells& cells, const std::string& starEscape,
+                                               const std::string& newlineEscape) {
+  ResultsRows rows;
+  if (!forEachImportRow(cells, starEscape, newlineEscape,
+                        [&](const std::vector<std::string>& row) { rows.push_back(row); })) {
+    return std::nullopt;
   }
   return rows;
 }

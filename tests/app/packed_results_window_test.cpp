@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "app/program_state.h"
@@ -146,6 +147,13 @@ TEST_F(PackedResultsWindowTest, DamagedFilesAreRefusedAndTheRowsStay) {
       {"truncated", good.substr(0, good.size() - 3)},
       {"wrong crc", wrongCrc},
       {"windows layout", good.substr(4)},
+      // Cells no export writes: refused before the list is touched.
+      {"name longer than a path", packResultsFile(buildPackedText(
+                                      {kOldRows[0], {"1", "/" + std::string(PATH_MAX, 'n'), "1 Byte", "", "", "c"}},
+                                      gStarEscape, gNewlineEscape))},
+      {"huge name", packResultsFile(buildPackedText({{"1", std::string(1000000, 'n')}}, gStarEscape, gNewlineEscape))},
+      {"long hash", packResultsFile(buildPackedText({{"1", "/a", "1 Byte", std::string(33, 'a')}}, gStarEscape,
+                                                    gNewlineEscape))},
   };
   setRows({{"7", "/kept", "1 Byte", "", "", "c"}}, true);
   const ResultsRows before = shownRows();

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <random>
 
@@ -60,15 +61,21 @@ uint32_t crcOf(std::string_view bytes) {
 std::optional<ResultsRows> readBack(const std::string& file) {
   const std::optional<std::string> text = unpackResultsFile(file);
   if (!text) return std::nullopt;
-  std::vector<std::string> cells;
-  parseNativeImport(*text, cells);
+  ImportCells cells;
+  if (!parseNativeImport(*text, cells)) return std::nullopt;
   return rowsFromImportCells(cells, kStar, kNewline);
 }
 
+std::vector<std::string> strings(const ImportCells& cells) {
+  std::vector<std::string> all;
+  for (size_t i = 0; i < cells.size(); ++i) all.emplace_back(cells[i]);
+  return all;
+}
+
 std::vector<std::string> cellsOf(std::u16string_view text) {
-  std::vector<std::string> cells;
-  parseNativeImport(utf16(text), cells);
-  return cells;
+  ImportCells cells;
+  EXPECT_TRUE(parseNativeImport(utf16(text), cells));
+  return strings(cells);
 }
 
 TEST(PackedResultsFileTest, OneRowGivesTheseBytes) {
@@ -184,7 +191,7 @@ TEST(PackedResultsFileTest, ParserKeepsSixCellsPerRowAndDropsRowsWithoutGroup) {
 
 TEST(PackedResultsFileTest, RowsEndWhereTheGroupsStopCounting) {
   const auto groups = [](std::vector<std::string> firstCells) {
-    std::vector<std::string> cells;
+    ImportCells cells;
     for (const std::string& group : firstCells) {
       for (const std::string& cell : {group, std::string("/f"), std::string("1"), std::string("*"),
                                       std::string("*"), std::string("c")}) {
@@ -192,7 +199,8 @@ TEST(PackedResultsFileTest, RowsEndWhereTheGroupsStopCounting) {
       }
     }
     std::vector<std::string> kept;
-    for (const auto& row : rowsFromImportCells(cells, kStar, kNewline)) kept.push_back(row[0]);
+    const std::optional<ResultsRows> rows = rowsFromImportCells(cells, kStar, kNewline);
+    for (const auto& row : rows.value()) kept.push_back(row[0]);
     return kept;
   };
   using Groups = std::vector<std::string>;
@@ -207,25 +215,55 @@ TEST(PackedResultsFileTest, RowsEndWhereTheGroupsStopCounting) {
   EXPECT_EQ(groups({"1", "*", "2"}), (Groups{"1", "2"}));
 
   // Placeholders leave their cells empty, and a last row may be short.
-  const ResultsRows rows = rowsFromImportCells({"1", "/a<star>", "*", "*", " * ", "c", "1", "/b"}, kStar, kNewline);
+  const auto rows = rowsFromImportCells({"1", "/a<star>", "*", "*", " * ", "c", "1", "/b"}, kStar, kNewline);
   EXPECT_EQ(rows, (ResultsRows{{"1", "/a*", "", "", "", "c"}, {"1", "/b", "", "", "", ""}}));
 }
 
 TEST(PackedResultsFileTest, ParserStopsWhenAskedOrWhenCellsComeTooClose) {
   ResultsRows rows(5000, {"1", "/file", "1 Byte", "m", "s", "c"});
   const std::string text = buildPackedText(rows, kStar, kNewline);
-  std::vector<std::string> all;
-  parseNativeImport(text, all);
+  ImportCells all;
+  EXPECT_TRUE(parseNativeImport(text, all));
   EXPECT_EQ(all.size(), 30000u);
   const std::atomic<bool> stop{true};
-  std::vector<std::string> partial;
-  parseNativeImport(text, partial, &stop);
+  ImportCells partial;
+  EXPECT_TRUE(parseNativeImport(text, partial, &stop));
   EXPECT_LT(partial.size(), all.size());
 
   // One-unit cells, which no export writes, would cost far more than the text.
   std::u16string dense;
   for (int i = 0; i < 1000; ++i) dense += u"*1";
   EXPECT_EQ(cellsOf(dense).size(), 500u);
+}
+
+// Cells no export writes could take any memory: the whole file is refused.
+TEST(PackedResultsFileTest, CellsLongerThanTheirColumnRefuseTheFile) {
+  const auto text = [](const std::vector<std::string>& cells) {
+    return buildPackedText({cells, {"1", "/b", "1 Byte", "", "", "c"}}, kStar, kNewline);
+  };
+  const std::string longestPath = "/" + std::string(PATH_MAX - 2, 'p');
+  const std::string hash(40, 'a');
+  ASSERT_TRUE(readBack(packResultsFile(text({"1", longestPath, "12.00 GB", hash.substr(0, 32), hash, "ABCDEF01"}))));
+  struct Case {
+    const char* name;
+    std::vector<std::string> cells;
+  };
+  const std::vector<Case> cases = {
+      {"group", {std::string(21, '1'), "/a"}},
+      {"file name", {"1", longestPath + "x"}},
+      {"file name of stars", {"1", std::string(PATH_MAX, '*')}},
+      {"size", {"1", "/a", std::string(26, '9')}},
+      {"md5", {"1", "/a", "1 Byte", hash.substr(0, 33)}},
+      {"sha1", {"1", "/a", "1 Byte", "", hash + "a"}},
+      {"crc32", {"1", "/a", "1 Byte", "", "", "123456789"}},
+      {"hundred thousand", {"1", "/" + std::string(100000, 'n')}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(readBack(packResultsFile(text(c.cells))), std::nullopt) << c.name;
+
+  // A stray byte is one unit but comes back as one byte: measured as it comes back.
+  EXPECT_TRUE(readBack(packResultsFile(text({"1", std::string(PATH_MAX - 1, '\xFF')}))));
+  // A row the parser drops is not looked at.
+  EXPECT_TRUE(readBack(packResultsFile(text({"", std::string(PATH_MAX + 10, 'x')}))));
 }
 
 // A good file, then each way it can be damaged.
