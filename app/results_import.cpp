@@ -73,16 +73,6 @@ bool replaceResultRows(const ImportCells& cells) {
   return true;
 }
 
-void refuse(const std::string& path) {
-  if (trimBlanks(path).empty()) return;
-  std::string message = gUiText[20];
-  const std::string quoted = "\"" + ui::displayName(path) + "\"";
-  for (size_t pos = message.find('*'); pos != std::string::npos; pos = message.find('*', pos + quoted.size())) {
-    message.replace(pos, 1, quoted);
-  }
-  showErrorMessage(message);
-}
-
 // The file's first line (up to CR or LF); nothing when it is not a file that opens.
 std::optional<std::string> firstLineOf(const std::string& path) {
   const UniqueFd file = openRegularFile(path);
@@ -121,7 +111,7 @@ void importResults(const std::string& given) {
   }
   std::optional<std::string> text = readPackedResultsFile(path);
   if (!text) {
-    refuse(path);
+    showImportRefused(path);
     return;
   }
   gImportRows.clear();
@@ -130,7 +120,7 @@ void importResults(const std::string& given) {
   text.reset();  // the cells hold all that is needed now
   const bool refused = !gImportCellsFit || (!gImportRows.empty() && !replaceResultRows(gImportRows));
   gImportRows.clear();
-  if (refused) refuse(path);
+  if (refused) showImportRefused(path);
 }
 
 void importDroppedResults(const std::string& droppedText) {
