@@ -171,41 +171,53 @@ std::string utf16leToUtf8(std::string_view units) {
   return text.utf8(0, text.size());
 }
 
+void appendPackedRow(std::string& text, size_t row, const std::vector<std::string>& cells,
+                     const std::string& starEscape, const std::string& newlineEscape) {
+  const std::string number = std::to_string(row);
+  std::string escaped;
+  for (int column = 0; column < kResultsColumns; ++column) {
+    const size_t index = static_cast<size_t>(column);
+    const std::string_view cell = index < cells.size() ? std::string_view(cells[index]) : std::string_view();
+    appendUtf16le(text, number);
+    appendUnit(text, kDash);
+    appendUnit(text, '0' + column);
+    appendUnit(text, kStar);
+    // Most names hold neither "*" nor a line feed and go out as they are.
+    if (column == 1 && cell.find_first_of("*\n") != std::string_view::npos) {
+      escaped = replaceAll(replaceAll(std::string(cell), "*", starEscape), "\n", newlineEscape);
+      appendUtf16le(text, escaped);
+    } else {
+      appendUtf16le(text, cell);
+    }
+    appendUnit(text, kLineFeed);
+  }
+}
+
 std::string buildPackedText(const ResultsRows& rows, const std::string& starEscape, const std::string& newlineEscape) {
   std::string text;
-  std::string line;
-  for (size_t row = 0; row < rows.size(); ++row) {
-    for (int column = 0; column < kResultsColumns; ++column) {
-      const size_t index = static_cast<size_t>(column);
-      std::string cell = index < rows[row].size() ? rows[row][index] : std::string();
-      if (column == 1) cell = replaceAll(replaceAll(std::move(cell), "*", starEscape), "\n", newlineEscape);
-      line = std::to_string(row);
-      line += '-';
-      line += static_cast<char>('0' + column);
-      line += '*';
-      line += cell;
-      line += '\n';
-      appendUtf16le(text, line);
-    }
-  }
+  for (size_t row = 0; row < rows.size(); ++row) appendPackedRow(text, row, rows[row], starEscape, newlineEscape);
   return text;
 }
 
 std::string packResultsFile(std::string_view packedText) {
-  std::string block;
+  // The block is packed straight into its place in the file.
+  std::string file;
+  size_t blockSize = 0;
   // A text the reader would refuse is not worth a long packing.
   if (static_cast<int64_t>(packedText.size()) <= kMaxUnpackedSize) {
-    block.resize(packedText.size() + kPackingHeadroom);
-    block.resize(
-        lzmaPack(packedText.data(), packedText.size(), reinterpret_cast<unsigned char*>(block.data()), block.size()));
+    file.resize(kPackedFrameSize + packedText.size() + kPackingHeadroom);
+    blockSize = lzmaPack(packedText.data(), packedText.size(),
+                         reinterpret_cast<unsigned char*>(file.data()) + kPackedHeaderSize,
+                         packedText.size() + kPackingHeadroom);
   }
-  std::string file;
-  file.reserve(kPackedFrameSize + block.size());
-  appendField(file, 0xFFFFFFFFu);
-  appendField(file, static_cast<uint32_t>(block.size()));
-  appendField(file, static_cast<uint32_t>(std::min<size_t>(packedText.size(), std::numeric_limits<int32_t>::max())));
-  file += block;
-  appendField(file, block.empty() ? 0 : blockCrc32(block));
+  file.resize(kPackedHeaderSize + blockSize);
+  const uint32_t crc = blockSize == 0 ? 0 : blockCrc32(std::string_view(file).substr(kPackedHeaderSize));
+  std::string header;
+  appendField(header, 0xFFFFFFFFu);
+  appendField(header, static_cast<uint32_t>(blockSize));
+  appendField(header, static_cast<uint32_t>(std::min<size_t>(packedText.size(), std::numeric_limits<int32_t>::max())));
+  file.replace(0, kPackedHeaderSize, header);
+  appendField(file, crc);
   return file;
 }
 

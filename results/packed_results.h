@@ -47,6 +47,9 @@ std::string utf16leToUtf8(std::string_view units);
 // "i-c*", the cell and a line feed. Before that, the Filename's "*" become
 // starEscape and then its line feeds newlineEscape.
 std::string buildPackedText(const ResultsRows& rows, const std::string& starEscape, const std::string& newlineEscape);
+// Appends the six lines of one row, numbered row, to such a text.
+void appendPackedRow(std::string& text, size_t row, const std::vector<std::string>& cells,
+                     const std::string& starEscape, const std::string& newlineEscape);
 
 // The bytes of the file that holds this text. When the packing fails the
 // block is missing and the packed size and CRC are 0, which the reader refuses.

@@ -80,6 +80,7 @@ TEST_F(PackedResultsWindowTest, ExportedRowsImportBackAsTheyWere) {
   exportTo(file);
   EXPECT_EQ(drive::lastDialogTitle(), "Save file as");
   EXPECT_EQ(lastExportPath, file);
+  EXPECT_FALSE(ui::busyCursorShown(MainWindow));  // shown while it packed, gone after
   const std::optional<std::string> text = readPackedResultsFile(file);
   ASSERT_TRUE(text);
   EXPECT_NE(utf16leToUtf8(*text).find("0-1*/data/star" + gStarEscape + "name.txt\n"), std::string::npos);
