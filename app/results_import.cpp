@@ -11,7 +11,6 @@
 #include "app/program_state.h"
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
-#include "engine/messages.h"
 #include "engine/results_list.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"

@@ -43,6 +43,12 @@ bool isStayingTwin(const std::string& file) {
   return false;
 }
 
+// Whether anything, a dangling link included, is at the path.
+bool entryExists(const std::string& path) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0;
+}
+
 void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 void finishFile(bool succeeded, bool reportsSuccess, std::atomic<int64_t>& progress) {
@@ -125,9 +131,13 @@ void runFileAction(const FileAction& action, const std::string& folder) {
     const auto twins = staying.find(ui::rowText(ResultsList, row, GroupColumn));
     gStayingTwins = twins == staying.end() ? none : twins->second;
     gOperationSucceeded = 0;
+    const bool wasThere = entryExists(gSourceFile);
     const bool goOn = runWorker(action.worker);
-    // A file that left its path takes its row along, stopped or not.
-    if (action.removesRow && gOperationSucceeded == 1) ui::removeRow(ResultsList, row);
+    // A file that left its path takes its row along, stopped or not, and even
+    // when a later step failed (a move whose last rename did not go through).
+    if (action.removesRow && (gOperationSucceeded == 1 || (wasThere && !entryExists(gSourceFile)))) {
+      ui::removeRow(ResultsList, row);
+    }
     if (!goOn) {
       gStayingTwins.clear();
       ui::closeWindow(ProgressWindow);
