@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -93,7 +94,13 @@ std::optional<std::string> firstLineOf(const std::string& path) {
 }  // namespace
 
 void importParseWorker(const std::string* text) {
-  gImportCellsFit = parseNativeImport(*text, gImportRows, &gImportStopRequested);
+  try {
+    gImportCellsFit = parseNativeImport(*text, gImportRows, &gImportStopRequested);
+  } catch (const std::bad_alloc&) {
+    // No exception leaves the thread: a file too large for the memory there is is refused.
+    gImportRows.clear();
+    gImportCellsFit = false;
+  }
 }
 
 void importResults(const std::string& given) {

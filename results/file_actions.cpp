@@ -27,18 +27,23 @@ std::atomic<bool> gFileActionStopRequested{false};
 
 namespace {
 
+// A file as the system knows it, whatever name leads to it.
+struct FileId {
+  dev_t device;
+  ino_t inode;
+};
+
 // The files of the unchecked rows in the current file's group: the command
 // leaves them be, so the current file must not be one of them under another
 // name (a link, a linked folder, a hard link). Written before the worker starts.
-std::vector<std::string> gStayingTwins;
+std::vector<FileId> gStayingTwins;
 
 // Whether the file is one of the staying twins, links followed.
 bool isStayingTwin(const std::string& file) {
   struct stat own;
   if (stat(file.c_str(), &own) != 0) return false;
-  for (const std::string& twin : gStayingTwins) {
-    struct stat other;
-    if (stat(twin.c_str(), &other) == 0 && other.st_dev == own.st_dev && other.st_ino == own.st_ino) return true;
+  for (const FileId& twin : gStayingTwins) {
+    if (twin.device == own.st_dev && twin.inode == own.st_ino) return true;
   }
   return false;
 }
@@ -104,32 +109,49 @@ bool runWorker(void (*work)()) {
   return true;
 }
 
-// The files of each group's unchecked rows, by group text.
-std::unordered_map<std::string, std::vector<std::string>> stayingFilesByGroup(int rows) {
-  std::unordered_map<std::string, std::vector<std::string>> staying;
-  for (int row = 0; row < rows; ++row) {
-    if (!rowChecked(row)) {
-      staying[ui::rowText(ResultsList, row, GroupColumn)].push_back(ui::rowText(ResultsList, row, FilenameColumn));
+// The files of each group's unchecked rows, by group text. Their names are
+// read at the start (the command never touches them); what they lead to is
+// looked up when the group's first checked row comes.
+class StayingFiles {
+ public:
+  explicit StayingFiles(int rows) {
+    for (int row = 0; row < rows; ++row) {
+      if (!rowChecked(row)) {
+        names_[ui::rowText(ResultsList, row, GroupColumn)].push_back(ui::rowText(ResultsList, row, FilenameColumn));
+      }
     }
   }
-  return staying;
-}
+  const std::vector<FileId>& of(const std::string& group) {
+    const auto known = ids_.find(group);
+    if (known != ids_.end()) return known->second;
+    std::vector<FileId>& ids = ids_[group];
+    const auto names = names_.find(group);
+    if (names == names_.end()) return ids;
+    for (const std::string& name : names->second) {
+      struct stat status;
+      if (stat(name.c_str(), &status) == 0) ids.push_back({status.st_dev, status.st_ino});
+    }
+    return ids;
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<std::string>> names_;
+  std::unordered_map<std::string, std::vector<FileId>> ids_;
+};
 
 void runFileAction(const FileAction& action, const std::string& folder) {
   const int rows = ui::rowCount(ResultsList);
   int checkedRows = 0;
   for (int row = 0; row < rows; ++row) checkedRows += rowChecked(row);
   if (!openProgressWindow(action.progressTitle, checkedRows)) return;
-  const auto staying = stayingFilesByGroup(rows);
-  const std::vector<std::string> none;
+  StayingFiles staying(rows);
 
   for (int step = 0; step < rows; ++step) {
     const int row = action.lastRowFirst ? rows - 1 - step : step;
     if (!rowChecked(row)) continue;
     gSourceFile = ui::rowText(ResultsList, row, FilenameColumn);
     if (!folder.empty()) gTargetFile = targetPathIn(folder, gSourceFile);
-    const auto twins = staying.find(ui::rowText(ResultsList, row, GroupColumn));
-    gStayingTwins = twins == staying.end() ? none : twins->second;
+    gStayingTwins = staying.of(ui::rowText(ResultsList, row, GroupColumn));
     gOperationSucceeded = 0;
     const bool wasThere = entryExists(gSourceFile);
     const bool goOn = runWorker(action.worker);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <limits>
+#include <new>
 
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
@@ -267,7 +268,7 @@ std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
   return unpackBlock(block, fieldAt(fileBytes, kPackedHeaderSize + block.size()), unpackedSize);
 }
 
-std::optional<std::string> readPackedResultsFile(const std::string& path) {
+std::optional<std::string> readPackedResultsFile(const std::string& path) try {
   const UniqueFd file = openForReading(path);
   struct stat info;
   if (!file.valid() || fstat(file.get(), &info) != 0 || info.st_size < static_cast<off_t>(kPackedFrameSize)) {
@@ -284,6 +285,8 @@ std::optional<std::string> readPackedResultsFile(const std::string& path) {
   const uint32_t crc = fieldAt(block, static_cast<size_t>(packedSize));
   block.resize(static_cast<size_t>(packedSize));
   return unpackBlock(block, crc, unpackedSize);
+} catch (const std::bad_alloc&) {
+  return std::nullopt;  // within the limits, but more than this machine has to spare
 }
 
 bool writePackedResultsFile(const std::string& path, std::string_view bytes) {
@@ -303,9 +306,11 @@ bool parseNativeImport(std::string_view packedText, ImportCells& cells, const st
   const Units text(packedText);
   const size_t count = text.size();
   const size_t mostCells = cells.size() + count / kFewestUnitsPerCell;
-  // Every cell is at most its units as UTF-8 (three bytes a unit) plus a
-  // placeholder; reserved room costs nothing until it is filled.
-  cells.reserve(mostCells, count * 3 + mostCells);
+  // Room for a cell per token and a byte per unit, as plain ASCII cells take;
+  // other texts let the block grow as it goes.
+  size_t stars = 1;
+  for (size_t i = 0; i < count; ++i) stars += text[i] == kStar;
+  cells.reserve(cells.size() + std::min(stars, mostCells - cells.size()), count);
   std::string converted;
   const auto append = [&](size_t begin, size_t end) {
     converted.clear();
