@@ -18,10 +18,13 @@ void exportResults() {
   if (chosen.empty()) return;
   lastExportPath = chosen;
 
-  ResultsRows rows;
-  rows.reserve(static_cast<size_t>(count));
-  for (int row = 0; row < count; ++row) rows.push_back(resultRowCells(row));
-  writePackedResultsFile(chosen, packResultsFile(buildPackedText(rows, gStarEscape, gNewlineEscape)));
+  // Packing holds the window for seconds on a long list.
+  const ui::BusyCursor busy(MainWindow);
+  std::string text;
+  for (int row = 0; row < count; ++row) {
+    appendPackedRow(text, static_cast<size_t>(row), resultRowCells(row), gStarEscape, gNewlineEscape);
+  }
+  writePackedResultsFile(chosen, packResultsFile(text));
 }
 
 }  // namespace zandrel

@@ -16,6 +16,7 @@ void exportCsvResults() {
   const std::string chosen = ui::saveFileDialog(gUiText[81], lastExportPath, kCsvFilter);
   if (chosen.empty()) return;
   lastExportPath = withCsvExtension(chosen);
+  const ui::BusyCursor busy(MainWindow);
   writeCsvResults(lastExportPath);
 }
 

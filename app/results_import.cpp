@@ -5,13 +5,13 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <new>
 #include <optional>
 #include <thread>
 
 #include "app/program_state.h"
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
-#include "engine/messages.h"
 #include "engine/results_list.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
@@ -24,18 +24,21 @@
 
 namespace zandrel {
 
-std::vector<std::string> gImportRows;
+ImportCells gImportRows;
 
 namespace {
 
 // Set by a close request; the parser looks at it between its tokens.
 std::atomic<bool> gImportStopRequested{false};
+// Cleared by the parser when a cell is too long; read once it has ended.
+bool gImportCellsFit = true;
 
 // The first line is read no further than this when looking for the CSV header.
 constexpr size_t kLongestFirstLine = size_t{1} << 20;
 
 // Runs the parser behind ImportWindow until it ends or a close request of any
-// window stops it; every other event is dropped. Stopped, it leaves no cells.
+// window stops it; every other event is dropped.
+// Stopped, it leaves no cells.
 void parseBehindWindow(const std::string& text) {
   openImportWindow();
   gImportStopRequested = false;
@@ -49,6 +52,7 @@ void parseBehindWindow(const std::string& text) {
       gImportStopRequested = true;
       parser.join();
       gImportRows.clear();
+      gImportCellsFit = true;  // stopped: nothing is said
       break;
     }
     // The parser holds a core of its own; the loop need not hold another.
@@ -59,19 +63,14 @@ void parseBehindWindow(const std::string& text) {
   if (ui::windowExists(ImportWindow)) ui::closeWindow(ImportWindow);
 }
 
-void replaceResultRows(const ResultsRows& rows) {
+// Replaces the rows of ResultsList with those of the cells, or leaves the list
+// as it is and says false when a file name is too long.
+bool replaceResultRows(const ImportCells& cells) {
+  const auto ignore = [](const std::vector<std::string>&) {};
+  if (!forEachImportRow(cells, gStarEscape, gNewlineEscape, ignore)) return false;
   ui::clearRows(ResultsList);
-  for (const std::vector<std::string>& cells : rows) appendResultRow(cells);
-}
-
-void refuse(const std::string& path) {
-  if (trimBlanks(path).empty()) return;
-  std::string message = gUiText[20];
-  const std::string quoted = "\"" + ui::displayName(path) + "\"";
-  for (size_t pos = message.find('*'); pos != std::string::npos; pos = message.find('*', pos + quoted.size())) {
-    message.replace(pos, 1, quoted);
-  }
-  showErrorMessage(message);
+  forEachImportRow(cells, gStarEscape, gNewlineEscape, appendResultRow);
+  return true;
 }
 
 // The file's first line (up to CR or LF); nothing when it is not a file that opens.
@@ -94,7 +93,15 @@ std::optional<std::string> firstLineOf(const std::string& path) {
 
 }  // namespace
 
-void importParseWorker(const std::string* text) { parseNativeImport(*text, gImportRows, &gImportStopRequested); }
+void importParseWorker(const std::string* text) {
+  try {
+    gImportCellsFit = parseNativeImport(*text, gImportRows, &gImportStopRequested);
+  } catch (const std::bad_alloc&) {
+    // No exception leaves the thread: a file too large for the memory there is is refused.
+    gImportRows.clear();
+    gImportCellsFit = false;
+  }
+}
 
 void importResults(const std::string& given) {
   std::string path = given;
@@ -103,26 +110,29 @@ void importResults(const std::string& given) {
     if (chosen.empty() || chosen.front().empty()) return;
     path = chosen.front();
   }
-  const std::optional<std::string> text = readPackedResultsFile(path);
+  const std::optional<std::string> firstLine = firstLineOf(path);
+  if (firstLine && firstLine->find(kCsvHeader) != std::string::npos) {
+    importCsvResults(path);
+    return;
+  }
+  std::optional<std::string> text = readPackedResultsFile(path);
   if (!text) {
-    refuse(path);
+    showImportRefused(path);
     return;
   }
   gImportRows.clear();
+  gImportCellsFit = true;
   parseBehindWindow(*text);
-  if (!gImportRows.empty()) replaceResultRows(rowsFromImportCells(gImportRows, gStarEscape, gNewlineEscape));
+  text.reset();  // the cells hold all that is needed now
+  const bool refused = !gImportCellsFit || (!gImportRows.empty() && !replaceResultRows(gImportRows));
   gImportRows.clear();
+  if (refused) showImportRefused(path);
 }
 
 void importDroppedResults(const std::string& droppedText) {
   const std::string path = droppedText.substr(0, droppedText.find('\n'));
-  const std::optional<std::string> firstLine = firstLineOf(path);
-  if (!firstLine) return;
-  if (firstLine->find(kCsvHeader) != std::string::npos) {
-    importCsvResults(path);
-  } else {
-    importResults(path);
-  }
+  // An empty path would open the dialog; importResults tells CSV files from packed ones.
+  if (!path.empty()) importResults(path);
 }
 
 }  // namespace zandrel

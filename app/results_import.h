@@ -3,16 +3,18 @@
 // files dropped on the list.
 
 #include <string>
-#include <vector>
+
+#include "results/packed_results.h"
 
 namespace zandrel {
 
 // The cells the parser found, six a row, in file order. Written only by the
 // parser thread and read by the GUI thread once it has ended; empty between
 // imports.
-extern std::vector<std::string> gImportRows;
+extern ImportCells gImportRows;
 
 // Asks for the file when path is empty (a cancelled dialog does nothing),
+// hands a file whose first line holds the CSV header to the CSV import,
 // refuses a file that does not open or is damaged with "Couldn't import file"
 // and its quoted path, parses the text behind ImportWindow and replaces the
 // rows of ResultsList with what it holds, when it holds any. A close request
@@ -20,12 +22,12 @@ extern std::vector<std::string> gImportRows;
 void importResults(const std::string& path);
 
 // Thread body: parses the packed text into gImportRows, stopping early once a
-// close request asks it to.
+// close request asks it to, and at a cell too long for its column, which
+// refuses the file.
 void importParseWorker(const std::string* text);
 
-// A drop on ResultsList: only the first dropped path counts. A path that does
-// not open as a file is ignored; a file whose first line holds the CSV header
-// goes to the CSV import, any other to importResults.
+// A drop on ResultsList: only the first dropped path counts, and goes to
+// importResults, so a path that cannot be read gets its error box.
 void importDroppedResults(const std::string& droppedText);
 
 }  // namespace zandrel

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "results/cell_limits.h"
+
 namespace zandrel {
 
 std::string csvLine(const std::vector<std::string>& cells) {
@@ -45,12 +47,7 @@ int CsvReader::peek() {
     position_ = 0;
     filled_ = static_cast<size_t>(got);
   }
-  const auto c = static_cast<unsigned char>(buffer_[position_]);
-  if (c == 0) {
-    ended_ = true;
-    return -1;
-  }
-  return c;
+  return static_cast<unsigned char>(buffer_[position_]);
 }
 
 int CsvReader::take() {
@@ -69,31 +66,31 @@ void CsvReader::skipLine() {
   }
 }
 
-bool CsvReader::next(std::vector<std::string>& fields) {
+CsvReader::Record CsvReader::next(std::vector<std::string>& fields) {
   fields.assign(kCsvCells, std::string());
-  if (atEnd()) return false;
+  if (atEnd()) return Record::End;
   enum class Place { FieldStart, Plain, Quoted, QuoteInQuoted };
   Place place = Place::FieldStart;
   size_t field = 0;
-  size_t kept = 0;
+  // False once the field outgrows its column.
   auto keep = [&](char c) {
-    if (field < kCsvCells && kept < kMaxRecordBytes) {
-      fields[field] += c;
-      ++kept;
-    }
+    if (field >= kCsvCells) return true;
+    if (fields[field].size() == kLongestCellText[field]) return false;
+    fields[field] += c;
+    return true;
   };
   for (int c = take(); c >= 0; c = take()) {
     if (place == Place::Quoted) {
       if (c == '"') {
         place = Place::QuoteInQuoted;
-      } else {
-        keep(static_cast<char>(c));
+      } else if (!keep(static_cast<char>(c))) {
+        return Record::TooLong;
       }
       continue;
     }
     if (place == Place::QuoteInQuoted) {
       if (c == '"') {
-        keep('"');
+        if (!keep('"')) return Record::TooLong;
         place = Place::Quoted;
         continue;
       }
@@ -111,10 +108,10 @@ bool CsvReader::next(std::vector<std::string>& fields) {
       place = Place::Quoted;
     } else {
       place = Place::Plain;
-      keep(static_cast<char>(c));
+      if (!keep(static_cast<char>(c))) return Record::TooLong;
     }
   }
-  return true;
+  return Record::Read;
 }
 
 }  // namespace zandrel

@@ -30,7 +30,7 @@ std::string withCsvExtension(const std::string& path);
 // record ends at CR, LF or CR LF outside double quotes. A field that begins
 // with a quote runs to the quote that closes it, "" standing for one quote;
 // text after the closing quote joins the field. Other fields are taken as
-// they are. A NUL byte ends the input: no text file holds one.
+// they are. Every byte is content, a NUL byte too.
 class CsvReader {
  public:
   explicit CsvReader(int fd) : fd_(fd) {}
@@ -39,13 +39,15 @@ class CsvReader {
   void skipLine();
   // True when nothing is left to read.
   bool atEnd() { return peek() < 0; }
+  enum class Record {
+    Read,     // fields hold the record
+    End,      // nothing was left
+    TooLong,  // a field is longer than its column ever holds: the file is no results file
+  };
   // The next record's first six fields, missing ones empty, later ones
-  // dropped; false when nothing was left. Bytes of a record past
-  // kMaxRecordBytes are dropped, so a file without line breaks cannot take
-  // all memory.
-  bool next(std::vector<std::string>& fields);
-
-  static constexpr size_t kMaxRecordBytes = size_t{1} << 20;
+  // skipped unkept. A field longer than kLongestCellText allows for its
+  // column ends the reading at once, so no line can take all memory.
+  Record next(std::vector<std::string>& fields);
 
  private:
   int peek();

@@ -12,6 +12,7 @@
 #include "engine/unique_fd.h"
 #include "results/csv_format.h"
 #include "results/import_window.h"
+#include "results/packed_results.h"
 #include "ui/ui.h"
 
 namespace zandrel {
@@ -48,23 +49,37 @@ void importCsvResults(const std::string& given) {
   const UniqueFd file = openRegularFile(path);
   if (!file.valid()) return;
 
-  ui::clearRows(ResultsList);
   const bool windowOpen = openImportWindow();
+  // The whole file is read before the list changes: a file that turns out
+  // not to be a results file leaves the list as it was.
+  ImportCells records;
   CsvReader reader(file.get());
   reader.skipLine();
   std::vector<std::string> cells;
-  for (size_t line = 0; !reader.atEnd(); ++line) {
-    // One event goes with each line, close requests too. The toolkit gets its
-    // turn only every so many lines: each turn redraws the growing list.
-    if (line % kLinesPerTurn == 0) {
-      ui::pollEvent();
-    } else {
-      ui::takeQueuedEvent();
+  bool fits = true;
+  for (CsvReader::Record record = reader.next(cells); record != CsvReader::Record::End; record = reader.next(cells)) {
+    if (record == CsvReader::Record::TooLong) {
+      fits = false;
+      break;
     }
-    reader.next(cells);
-    appendResultRow(cells);
+    for (const std::string& cell : cells) records.push_back(cell);
+  }
+  if (fits) {
+    ui::clearRows(ResultsList);
+    for (size_t first = 0, line = 0; first < records.size(); first += kCsvCells, ++line) {
+      // One event goes with each line, close requests too. The toolkit gets its
+      // turn only every so many lines: each turn redraws the growing list.
+      if (line % kLinesPerTurn == 0) {
+        ui::pollEvent();
+      } else {
+        ui::takeQueuedEvent();
+      }
+      for (size_t i = 0; i < kCsvCells; ++i) cells[i] = records[first + i];
+      appendResultRow(cells);
+    }
   }
   if (windowOpen) ui::closeWindow(ImportWindow);
+  if (!fits) showImportRefused(path);
 }
 
 }  // namespace zandrel

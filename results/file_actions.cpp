@@ -1,7 +1,10 @@
 #include "results/file_actions.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <thread>
+#include <unordered_map>
 
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
@@ -23,6 +26,33 @@ std::atomic<int64_t> gCopyProgress{0};
 std::atomic<bool> gFileActionStopRequested{false};
 
 namespace {
+
+// A file as the system knows it, whatever name leads to it.
+struct FileId {
+  dev_t device;
+  ino_t inode;
+};
+
+// The files of the unchecked rows in the current file's group: the command
+// leaves them be, so the current file must not be one of them under another
+// name (a link, a linked folder, a hard link). Written before the worker starts.
+std::vector<FileId> gStayingTwins;
+
+// Whether the file is one of the staying twins, links followed.
+bool isStayingTwin(const std::string& file) {
+  struct stat own;
+  if (stat(file.c_str(), &own) != 0) return false;
+  for (const FileId& twin : gStayingTwins) {
+    if (twin.device == own.st_dev && twin.inode == own.st_ino) return true;
+  }
+  return false;
+}
+
+// Whether anything, a dangling link included, is at the path.
+bool entryExists(const std::string& path) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0;
+}
 
 void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
@@ -58,7 +88,9 @@ bool openProgressWindow(int title, int checkedRows) {
   return true;
 }
 
-// Runs the worker on the current file; false when a close request ended the command.
+// Runs the worker on the current file; false when a close request ended the
+// command. Either way the worker has ended, and what it did with its file
+// stands: one that finished its last steps after the request still succeeded.
 bool runWorker(void (*work)()) {
   WorkerThread worker;
   worker.start(work);
@@ -77,26 +109,66 @@ bool runWorker(void (*work)()) {
   return true;
 }
 
+// The files of each group's unchecked rows, by group text. Their names are
+// read at the start (the command never touches them); what they lead to is
+// looked up when the group's first checked row comes.
+class StayingFiles {
+ public:
+  explicit StayingFiles(int rows) {
+    for (int row = 0; row < rows; ++row) {
+      if (!rowChecked(row)) {
+        names_[ui::rowText(ResultsList, row, GroupColumn)].push_back(ui::rowText(ResultsList, row, FilenameColumn));
+      }
+    }
+  }
+  const std::vector<FileId>& of(const std::string& group) {
+    const auto known = ids_.find(group);
+    if (known != ids_.end()) return known->second;
+    std::vector<FileId>& ids = ids_[group];
+    const auto names = names_.find(group);
+    if (names == names_.end()) return ids;
+    for (const std::string& name : names->second) {
+      struct stat status;
+      if (stat(name.c_str(), &status) == 0) ids.push_back({status.st_dev, status.st_ino});
+    }
+    return ids;
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<std::string>> names_;
+  std::unordered_map<std::string, std::vector<FileId>> ids_;
+};
+
 void runFileAction(const FileAction& action, const std::string& folder) {
   const int rows = ui::rowCount(ResultsList);
   int checkedRows = 0;
   for (int row = 0; row < rows; ++row) checkedRows += rowChecked(row);
   if (!openProgressWindow(action.progressTitle, checkedRows)) return;
+  StayingFiles staying(rows);
 
   for (int step = 0; step < rows; ++step) {
     const int row = action.lastRowFirst ? rows - 1 - step : step;
     if (!rowChecked(row)) continue;
     gSourceFile = ui::rowText(ResultsList, row, FilenameColumn);
     if (!folder.empty()) gTargetFile = targetPathIn(folder, gSourceFile);
+    gStayingTwins = staying.of(ui::rowText(ResultsList, row, GroupColumn));
     gOperationSucceeded = 0;
-    if (!runWorker(action.worker)) {
+    const bool wasThere = entryExists(gSourceFile);
+    const bool goOn = runWorker(action.worker);
+    // A file that left its path takes its row along, stopped or not, and even
+    // when a later step failed (a move whose last rename did not go through).
+    if (action.removesRow && (gOperationSucceeded == 1 || (wasThere && !entryExists(gSourceFile)))) {
+      ui::removeRow(ResultsList, row);
+    }
+    if (!goOn) {
+      gStayingTwins.clear();
       ui::closeWindow(ProgressWindow);
       return;
     }
     pause(1);
     ui::setGadgetState(ProgressBar, static_cast<int>(action.progress->load()));
-    if (action.removesRow && gOperationSucceeded == 1) ui::removeRow(ResultsList, row);
   }
+  gStayingTwins.clear();
   ui::closeWindow(ProgressWindow);
 
   if (gFailedFiles.empty()) return;
@@ -125,14 +197,20 @@ void runFolderAction(const FileAction& action) {
 
 }  // namespace
 
-void deleteFileWorker() { finishFile(deleteFile(gSourceFile), true, gDeleteProgress); }
+// Each worker looks at its file once more just before acting on it: rows may
+// come from an imported file or from a disk that changed since the search.
+void deleteFileWorker() {
+  finishFile(!isStayingTwin(gSourceFile) && deleteFile(gSourceFile), true, gDeleteProgress);
+}
 
 void moveFileWorker() {
-  finishFile(moveFile(gSourceFile, gTargetFile, gFileActionStopRequested), true, gMoveProgress);
+  finishFile(!isStayingTwin(gSourceFile) && moveFile(gSourceFile, gTargetFile, gFileActionStopRequested), true,
+             gMoveProgress);
 }
 
 void copyFileWorker() {
-  finishFile(copyFile(gSourceFile, gTargetFile, gFileActionStopRequested), false, gCopyProgress);
+  finishFile(!isStayingTwin(gSourceFile) && copyFile(gSourceFile, gTargetFile, gFileActionStopRequested), false,
+             gCopyProgress);
 }
 
 void deleteSelectedFiles() {

@@ -1,6 +1,10 @@
 #pragma once
 // Delete, Move and Copy of the checked rows of ResultsList: one worker per
-// file behind the progress window, the failures listed once at the end.
+// file behind the progress window, the failures listed once at the end. A
+// row's file is looked at again just before it is acted on: it must still be
+// a regular file, and not the file of an unchecked row of its group under
+// another name; a move or copy replaces nothing but a regular file. A row that
+// fails this is listed like any other failure.
 
 #include <atomic>
 #include <cstdint>

@@ -13,6 +13,16 @@
 namespace zandrel {
 namespace {
 
+bool holdsNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+// Nothing at target, a dangling link, or a regular file: what a rename may replace.
+bool replaceableTarget(const std::string& target) {
+  if (holdsNul(target)) return false;
+  struct stat status;
+  if (stat(target.c_str(), &status) == 0) return S_ISREG(status.st_mode);
+  return errno == ENOENT;
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
   struct stat first, second;
   return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
@@ -78,8 +88,11 @@ bool copyToPartial(const std::string& source, PartialFile& partial, const std::a
 
   std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kCopyBlockSize]);
   if (!block) return false;
+  off_t copied = 0;
   for (;;) {
-    if (stop.load()) return false;
+    // At the size the file had, only the read that finds its end is left:
+    // a stop now would throw away a whole copy.
+    if (stop.load() && copied != status.st_size) return false;
     const ssize_t count = ::read(in.get(), block.get(), kCopyBlockSize);
     if (count < 0) {
       if (errno == EINTR) continue;
@@ -87,37 +100,45 @@ bool copyToPartial(const std::string& source, PartialFile& partial, const std::a
     }
     if (count == 0) break;
     if (!writeAll(partial.fd(), block.get(), static_cast<size_t>(count))) return false;
+    copied += count;
   }
   return partial.finish(durable);
 }
 
 }  // namespace
 
-bool deleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool isRegularFile(const std::string& path) {
+  struct stat status;
+  return !holdsNul(path) && stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool deleteFile(const std::string& path) { return isRegularFile(path) && ::unlink(path.c_str()) == 0; }
 
 bool copyFile(const std::string& source, const std::string& target, const std::atomic<bool>& stop) {
+  if (!isRegularFile(source)) return false;
   if (sameFile(source, target)) return true;
+  if (!replaceableTarget(target)) return false;
   PartialFile partial(target);
   if (!copyToPartial(source, partial, stop, false)) return false;
+  // Looked at again: the copy took a while.
+  if (!replaceableTarget(target)) return false;
   if (::rename(partial.path().c_str(), target.c_str()) != 0) return false;
   partial.keep();
   return true;
 }
 
 bool moveFile(const std::string& source, const std::string& target, const std::atomic<bool>& stop) {
+  if (!isRegularFile(source)) return false;
   if (sameFile(source, target)) return true;
+  if (!replaceableTarget(target)) return false;
   if (::rename(source.c_str(), target.c_str()) == 0) return true;
   // Any other refusal would refuse the copy and delete as well.
   if (errno != EXDEV) return false;
-  // The last rename would fail only after the source is gone.
-  struct stat existing;
-  if (stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return false;
-
   // Another file system: the whole copy waits on disk beside the target while
   // the source goes, so a source that cannot be deleted leaves the target as it was.
   PartialFile partial(target);
   if (!copyToPartial(source, partial, stop, true)) return false;
-  if (!deleteFile(source)) return false;
+  if (!replaceableTarget(target) || !deleteFile(source)) return false;
   if (::rename(partial.path().c_str(), target.c_str()) != 0) {
     partial.keep();  // the source is gone: its content must stay somewhere
     return false;

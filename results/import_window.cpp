@@ -2,6 +2,8 @@
 
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
+#include "engine/messages.h"
+#include "engine/shared_helpers.h"
 #include "ui/ui.h"
 
 namespace zandrel {
@@ -16,6 +18,16 @@ bool openImportWindow() {
   ui::textGadget(ImportStatusText, 10, 55, 200, 25, gUiText[47]);
   ui::setGadgetFont(ImportStatusText, ImportFont);
   return true;
+}
+
+void showImportRefused(const std::string& path) {
+  if (trimBlanks(path).empty()) return;
+  std::string message = gUiText[20];
+  const std::string quoted = "\"" + ui::displayName(path) + "\"";
+  for (size_t pos = message.find('*'); pos != std::string::npos; pos = message.find('*', pos + quoted.size())) {
+    message.replace(pos, 1, quoted);
+  }
+  showErrorMessage(message);
 }
 
 }  // namespace zandrel

@@ -30,7 +30,8 @@ int lzmaCompress(unsigned char* dest, size_t* destLen, const unsigned char* src,
   SizeT written = *destLen;
   SizeT propsWritten = *outPropsSize;
   const SRes result =
-      LzmaEncode(dest, &written, src, srcLen, &props, outProps, &propsWritten, 0, nullptr, &gAllocator, &gAllocator);
+      LzmaEncode(dest, &written, src, srcLen, &props, outProps, &propsWritten, settings.endMarker ? 1 : 0, nullptr,
+                 &gAllocator, &gAllocator);
   *destLen = written;
   *outPropsSize = propsWritten;
   return result;
@@ -65,13 +66,13 @@ bool lzmaUnpack(const unsigned char* block, size_t blockSize, unsigned char* des
   SizeT written = destSize;
   SizeT read = blockSize - kLzmaPropsSize;
   ELzmaStatus status;
-  const SRes result = LzmaDecode(dest, &written, block + kLzmaPropsSize, &read, block, kLzmaPropsSize, LZMA_FINISH_ANY,
+  // Asked to finish, the decoder looks past the last byte for an end marker
+  // when the stream did not plainly end there; a text size that claims more
+  // or less than the stream holds gets neither.
+  const SRes result = LzmaDecode(dest, &written, block + kLzmaPropsSize, &read, block, kLzmaPropsSize, LZMA_FINISH_END,
                                  &status, &gAllocator);
-  // Without an end marker, a stream ends where the range decoder has taken
-  // every byte and holds nothing more: a text size that claims more or less
-  // than the stream holds does not get there.
-  return result == SZ_OK && written == destSize && read == blockSize - kLzmaPropsSize &&
-         status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK;
+  return result == SZ_OK && written == destSize &&
+         (status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK || status == LZMA_STATUS_FINISHED_WITH_MARK);
 }
 
 }  // namespace zandrel

@@ -18,11 +18,12 @@ struct LzmaSettings {
   int lp = 0;                          // literal position bits
   int pb = 2;                          // position bits
   int fastBytes = 32;
+  bool endMarker = false;  // the one-call compressor writes none
 };
 
 // Result codes are the SDK's: 0 for success, else one of its SZ_ERROR_ values.
 //
-// Compresses src into dest (room for *destLen bytes) without end marker;
+// Compresses src into dest (room for *destLen bytes), with an end marker only when asked;
 // *destLen becomes the stream's length and the property bytes go to outProps
 // (room for *outPropsSize bytes, at least kLzmaPropsSize).
 int lzmaCompress(unsigned char* dest, size_t* destLen, const unsigned char* src, size_t srcLen, unsigned char* outProps,
@@ -38,7 +39,7 @@ int lzmaUncompress(unsigned char* dest, size_t* destLen, const unsigned char* sr
 size_t lzmaPack(const void* source, size_t sourceSize, unsigned char* dest, size_t capacity);
 // Unpacks such a block into exactly destSize bytes; false when the block is
 // shorter than its property bytes or corrupt, or its stream does not end
-// right after destSize bytes.
+// right after destSize bytes, with or without an end marker.
 bool lzmaUnpack(const unsigned char* block, size_t blockSize, unsigned char* dest, size_t destSize);
 
 }  // namespace zandrel

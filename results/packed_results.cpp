@@ -5,10 +5,12 @@
 
 #include <cerrno>
 #include <limits>
+#include <new>
 
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 #include "engine/utf8.h"
+#include "results/cell_limits.h"
 #include "results/lzma_packer.h"
 
 namespace zandrel {
@@ -26,6 +28,10 @@ constexpr size_t kTokensPerStopCheck = 4096;
 // an export; cutting it off there keeps the cells' memory within a few times
 // the text's size.
 constexpr size_t kFewestUnitsPerCell = 4;
+// Each byte of a file name goes out as one unit at least and as an escape
+// token at most.
+constexpr size_t kEscapeTokenLength = 72;
+constexpr size_t kLongestEscapedName = kLongestPathText * kEscapeTokenLength;
 
 void appendUnit(std::string& out, uint32_t unit) {
   out += static_cast<char>(unit & 0xFF);
@@ -84,6 +90,11 @@ class Units {
   std::string utf8(size_t begin, size_t end) const {
     std::string out;
     out.reserve(end - begin);
+    appendUtf8Of(out, begin, end);
+    return out;
+  }
+
+  void appendUtf8Of(std::string& out, size_t begin, size_t end) const {
     for (size_t i = begin; i < end; ++i) {
       const uint16_t unit = (*this)[i];
       if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < end && (*this)[i + 1] >= 0xDC00 && (*this)[i + 1] <= 0xDFFF) {
@@ -97,7 +108,6 @@ class Units {
         appendUtf8(out, unit);
       }
     }
-    return out;
   }
 
   bool contains(size_t begin, size_t end, uint16_t unit) const {
@@ -138,6 +148,12 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
   return text;
 }
 
+// "*" with blanks around it, or alone: a cell that stays empty.
+bool isPlaceholder(std::string_view cell) {
+  const size_t first = cell.find_first_not_of(' ');
+  return first != std::string_view::npos && cell[first] == '*' && cell.find_last_not_of(' ') == first;
+}
+
 // The group number as the reader takes it: the decimal number at the start
 // after blanks, 0 when there is none.
 int64_t groupNumber(const std::string& text) { return parseLeadingInteger(text); }
@@ -156,58 +172,71 @@ std::string utf16leToUtf8(std::string_view units) {
   return text.utf8(0, text.size());
 }
 
+void appendPackedRow(std::string& text, size_t row, const std::vector<std::string>& cells,
+                     const std::string& starEscape, const std::string& newlineEscape) {
+  const std::string number = std::to_string(row);
+  std::string escaped;
+  for (int column = 0; column < kResultsColumns; ++column) {
+    const size_t index = static_cast<size_t>(column);
+    const std::string_view cell = index < cells.size() ? std::string_view(cells[index]) : std::string_view();
+    appendUtf16le(text, number);
+    appendUnit(text, kDash);
+    appendUnit(text, '0' + column);
+    appendUnit(text, kStar);
+    // Most names hold neither "*" nor a line feed and go out as they are.
+    if (column == 1 && cell.find_first_of("*\n") != std::string_view::npos) {
+      escaped = replaceAll(replaceAll(std::string(cell), "*", starEscape), "\n", newlineEscape);
+      appendUtf16le(text, escaped);
+    } else {
+      appendUtf16le(text, cell);
+    }
+    appendUnit(text, kLineFeed);
+  }
+}
+
 std::string buildPackedText(const ResultsRows& rows, const std::string& starEscape, const std::string& newlineEscape) {
   std::string text;
-  std::string line;
-  for (size_t row = 0; row < rows.size(); ++row) {
-    for (int column = 0; column < kResultsColumns; ++column) {
-      const size_t index = static_cast<size_t>(column);
-      std::string cell = index < rows[row].size() ? rows[row][index] : std::string();
-      if (column == 1) cell = replaceAll(replaceAll(std::move(cell), "*", starEscape), "\n", newlineEscape);
-      line = std::to_string(row);
-      line += '-';
-      line += static_cast<char>('0' + column);
-      line += '*';
-      line += cell;
-      line += '\n';
-      appendUtf16le(text, line);
-    }
-  }
+  for (size_t row = 0; row < rows.size(); ++row) appendPackedRow(text, row, rows[row], starEscape, newlineEscape);
   return text;
 }
 
 std::string packResultsFile(std::string_view packedText) {
-  std::string block;
+  // The block is packed straight into its place in the file.
+  std::string file;
+  size_t blockSize = 0;
   // A text the reader would refuse is not worth a long packing.
   if (static_cast<int64_t>(packedText.size()) <= kMaxUnpackedSize) {
-    block.resize(packedText.size() + kPackingHeadroom);
-    block.resize(
-        lzmaPack(packedText.data(), packedText.size(), reinterpret_cast<unsigned char*>(block.data()), block.size()));
+    file.resize(kPackedFrameSize + packedText.size() + kPackingHeadroom);
+    blockSize = lzmaPack(packedText.data(), packedText.size(),
+                         reinterpret_cast<unsigned char*>(file.data()) + kPackedHeaderSize,
+                         packedText.size() + kPackingHeadroom);
   }
-  std::string file;
-  file.reserve(kPackedFrameSize + block.size());
-  appendField(file, 0xFFFFFFFFu);
-  appendField(file, static_cast<uint32_t>(block.size()));
-  appendField(file, static_cast<uint32_t>(std::min<size_t>(packedText.size(), std::numeric_limits<int32_t>::max())));
-  file += block;
-  appendField(file, block.empty() ? 0 : blockCrc32(block));
+  file.resize(kPackedHeaderSize + blockSize);
+  const uint32_t crc = blockSize == 0 ? 0 : blockCrc32(std::string_view(file).substr(kPackedHeaderSize));
+  std::string header;
+  appendField(header, 0xFFFFFFFFu);
+  appendField(header, static_cast<uint32_t>(blockSize));
+  appendField(header, static_cast<uint32_t>(std::min<size_t>(packedText.size(), std::numeric_limits<int32_t>::max())));
+  file.replace(0, kPackedHeaderSize, header);
+  appendField(file, crc);
   return file;
 }
 
-std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
-  if (fileBytes.size() < kPackedFrameSize) return std::nullopt;
-  // The -1 field in front is skipped unread.
-  const int64_t packedSize = signedFieldAt(fileBytes, 4);
-  const int64_t unpackedSize = signedFieldAt(fileBytes, 8);
-  if (packedSize <= 0 || unpackedSize <= 0) return std::nullopt;
-  if (static_cast<uint64_t>(packedSize) + kPackedFrameSize != fileBytes.size()) return std::nullopt;
-  if (unpackedSize > kMaxUnpackedSize || unpackedSize > packedSize * kMaxPackingRatio ||
-      packedSize > unpackedSize + static_cast<int64_t>(kPackingHeadroom)) {
-    return std::nullopt;
-  }
-  const std::string_view block = fileBytes.substr(kPackedHeaderSize, static_cast<size_t>(packedSize));
+namespace {
+
+// The header's sizes, checked before anything is allocated: both positive,
+// within the limits, and a file long enough to hold the block and its CRC.
+// Bytes after the CRC are left unread.
+bool sizesAcceptable(int64_t packedSize, int64_t unpackedSize, uint64_t fileLength) {
+  if (packedSize <= 0 || unpackedSize <= 0) return false;
+  if (static_cast<uint64_t>(packedSize) + kPackedFrameSize > fileLength) return false;
+  return unpackedSize <= kMaxUnpackedSize && unpackedSize <= packedSize * kMaxPackingRatio &&
+         packedSize <= unpackedSize + static_cast<int64_t>(kPackingHeadroom);
+}
+
+std::optional<std::string> unpackBlock(std::string_view block, uint32_t crc, int64_t unpackedSize) {
   // Damaged data never reaches the decoder.
-  if (blockCrc32(block) != fieldAt(fileBytes, kPackedHeaderSize + block.size())) return std::nullopt;
+  if (blockCrc32(block) != crc) return std::nullopt;
   std::string text(static_cast<size_t>(unpackedSize), '\0');
   if (!lzmaUnpack(reinterpret_cast<const unsigned char*>(block.data()), block.size(),
                   reinterpret_cast<unsigned char*>(text.data()), text.size())) {
@@ -216,23 +245,48 @@ std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
   return text;
 }
 
-std::optional<std::string> readPackedResultsFile(const std::string& path) {
+bool readExactly(int fd, char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t got = ::read(fd, data, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;  // shorter than it was a moment ago, or unreadable
+    data += got;
+    size -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
+  if (fileBytes.size() < kPackedFrameSize) return std::nullopt;
+  // The -1 field in front is skipped unread.
+  const int64_t packedSize = signedFieldAt(fileBytes, 4);
+  const int64_t unpackedSize = signedFieldAt(fileBytes, 8);
+  if (!sizesAcceptable(packedSize, unpackedSize, fileBytes.size())) return std::nullopt;
+  const std::string_view block = fileBytes.substr(kPackedHeaderSize, static_cast<size_t>(packedSize));
+  return unpackBlock(block, fieldAt(fileBytes, kPackedHeaderSize + block.size()), unpackedSize);
+}
+
+std::optional<std::string> readPackedResultsFile(const std::string& path) try {
   const UniqueFd file = openForReading(path);
   struct stat info;
-  if (!file.valid() || fstat(file.get(), &info) != 0) return std::nullopt;
-  const int64_t longest = kMaxUnpackedSize + static_cast<int64_t>(kPackingHeadroom + kPackedFrameSize);
-  if (info.st_size < static_cast<off_t>(kPackedFrameSize) || info.st_size > longest) return std::nullopt;
-  std::string bytes(static_cast<size_t>(info.st_size), '\0');
-  size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;  // shorter than it was a moment ago: the checks see the bytes there are
-    filled += static_cast<size_t>(got);
+  if (!file.valid() || fstat(file.get(), &info) != 0 || info.st_size < static_cast<off_t>(kPackedFrameSize)) {
+    return std::nullopt;
   }
-  bytes.resize(filled);
-  return unpackResultsFile(bytes);
+  // Only the header, the block and its CRC are read, each once.
+  std::string header(kPackedHeaderSize, '\0');
+  if (!readExactly(file.get(), header.data(), header.size())) return std::nullopt;
+  const int64_t packedSize = signedFieldAt(header, 4);
+  const int64_t unpackedSize = signedFieldAt(header, 8);
+  if (!sizesAcceptable(packedSize, unpackedSize, static_cast<uint64_t>(info.st_size))) return std::nullopt;
+  std::string block(static_cast<size_t>(packedSize) + 4, '\0');
+  if (!readExactly(file.get(), block.data(), block.size())) return std::nullopt;
+  const uint32_t crc = fieldAt(block, static_cast<size_t>(packedSize));
+  block.resize(static_cast<size_t>(packedSize));
+  return unpackBlock(block, crc, unpackedSize);
+} catch (const std::bad_alloc&) {
+  return std::nullopt;  // within the limits, but more than this machine has to spare
 }
 
 bool writePackedResultsFile(const std::string& path, std::string_view bytes) {
@@ -248,10 +302,21 @@ bool writePackedResultsFile(const std::string& path, std::string_view bytes) {
   return ::close(file.release()) == 0;
 }
 
-void parseNativeImport(std::string_view packedText, std::vector<std::string>& cells, const std::atomic<bool>* stop) {
+bool parseNativeImport(std::string_view packedText, ImportCells& cells, const std::atomic<bool>* stop) {
   const Units text(packedText);
   const size_t count = text.size();
   const size_t mostCells = cells.size() + count / kFewestUnitsPerCell;
+  // Room for a cell per token and a byte per unit, as plain ASCII cells take;
+  // other texts let the block grow as it goes.
+  size_t stars = 1;
+  for (size_t i = 0; i < count; ++i) stars += text[i] == kStar;
+  cells.reserve(cells.size() + std::min(stars, mostCells - cells.size()), count);
+  std::string converted;
+  const auto append = [&](size_t begin, size_t end) {
+    converted.clear();
+    text.appendUtf8Of(converted, begin, end);
+    cells.push_back(converted);
+  };
   int state = 0;  // 0 for the first token (the marker of row 0, column 0), then 1 to 6 by column
   bool skipRow = false;
   size_t tokens = 0;
@@ -259,7 +324,7 @@ void parseNativeImport(std::string_view packedText, std::vector<std::string>& ce
   for (;;) {
     while (pos < count && text[pos] == kStar) ++pos;  // empty tokens do not count
     if (pos >= count || cells.size() >= mostCells) break;
-    if (stop != nullptr && ++tokens % kTokensPerStopCheck == 0 && stop->load(std::memory_order_relaxed)) return;
+    if (stop != nullptr && ++tokens % kTokensPerStopCheck == 0 && stop->load(std::memory_order_relaxed)) return true;
     size_t begin = pos;
     while (pos < count && text[pos] != kStar) ++pos;
     size_t end = pos;
@@ -292,7 +357,12 @@ void parseNativeImport(std::string_view packedText, std::vector<std::string>& ce
         // A Group cell of blanks alone drops its row too, or its row would
         // give five cells and shift every later one.
         skipRow = marker || begin == end;
-        if (!skipRow) cells.push_back(text.utf8(begin, end));
+        if (skipRow) break;
+        // A unit is at least one byte of UTF-8: more units than the longest
+        // text has bytes cannot fit.
+        if (end - begin > kLongestGroupText) return false;
+        append(begin, end);
+        if (cells[cells.size() - 1].size() > kLongestGroupText) return false;
         break;
       }
       case 2: {
@@ -302,43 +372,80 @@ void parseNativeImport(std::string_view packedText, std::vector<std::string>& ce
         // name stays empty instead of reading the next line's marker.
         size_t nameEnd = tokenBegin;
         while (nameEnd < tokenEnd && text[nameEnd] != kLineFeed) ++nameEnd;
-        cells.push_back(nameEnd == tokenBegin ? std::string("*") : text.utf8(tokenBegin, nameEnd));
+        if (nameEnd - tokenBegin > kLongestEscapedName) return false;
+        if (nameEnd == tokenBegin) {
+          cells.push_back("*");
+        } else {
+          append(tokenBegin, nameEnd);
+        }
         break;
       }
-      default:
+      default: {
         if (skipRow) break;
         // An empty Size cell gets the placeholder as the hash cells do, so the
         // row keeps its six cells.
-        cells.push_back(marker || begin == end ? std::string("*") : text.utf8(begin, end));
+        if (marker || begin == end) {
+          cells.push_back("*");
+          break;
+        }
+        const size_t longest = kLongestCellText[state - 1];
+        if (end - begin > longest) return false;
+        append(begin, end);
+        if (cells[cells.size() - 1].size() > longest) return false;
         break;
+      }
     }
     if (state == 6) state = 0;
     ++state;
   }
+  return true;
 }
 
-ResultsRows rowsFromImportCells(const std::vector<std::string>& cells, const std::string& starEscape,
-                                const std::string& newlineEscape) {
-  ResultsRows rows;
+bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, const std::string& newlineEscape,
+                      const std::function<void(const std::vector<std::string>&)>& take) {
+  std::vector<std::string> row;
   bool rowAdded = false;  // whether the cells of the current row have a row to go to
   int64_t previousGroup = 0;
+  bool anyRow = false;
+  const auto giveRow = [&] {
+    if (rowAdded) take(row);
+  };
   for (size_t i = 0; i < cells.size(); ++i) {
     const size_t column = i % kResultsColumns;
-    const std::string& cell = cells[i];
-    const bool placeholder = trimBlanks(cell) == "*";
+    const std::string_view cell = cells[i];
+    const bool placeholder = isPlaceholder(cell);
     if (column == 0) {
       if (cell.empty()) break;
+      giveRow();
       rowAdded = false;
       if (placeholder) continue;
-      const int64_t group = groupNumber(cell);
-      if (group == 0 ? !rows.empty() : group != previousGroup && group != previousGroup + 1) break;
+      const int64_t group = groupNumber(std::string(cell));
+      if (group == 0 ? anyRow : group != previousGroup && group != previousGroup + 1) {
+        return true;
+      }
       previousGroup = group;
-      rows.emplace_back(kResultsColumns);
-      rows.back()[0] = cell;
-      rowAdded = true;
+      row.assign(kResultsColumns, std::string());
+      row[0] = cell;
+      rowAdded = anyRow = true;
     } else if (rowAdded && !placeholder) {
-      rows.back()[column] = column == 1 ? replaceAll(replaceAll(cell, starEscape, "*"), newlineEscape, "\n") : cell;
+      if (column == 1) {
+        row[1] = replaceAll(replaceAll(std::string(cell), starEscape, "*"), newlineEscape, "\n");
+        if (row[1].size() > kLongestPathText) return false;
+      } else {
+        row[column] = cell;
+      }
     }
+  }
+  giveRow();
+  return true;
+}
+
+std::optional<ResultsRows> rowsFromImportCells(const ImportCells& cells, const std::string& starEscape,
+                                               const std::string& newlineEscape) {
+  ResultsRows rows;
+  if (!forEachImportRow(cells, starEscape, newlineEscape,
+                        [&](const std::vector<std::string>& row) { rows.push_back(row); })) {
+    return std::nullopt;
   }
   return rows;
 }

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,23 +47,62 @@ std::string utf16leToUtf8(std::string_view units);
 // "i-c*", the cell and a line feed. Before that, the Filename's "*" become
 // starEscape and then its line feeds newlineEscape.
 std::string buildPackedText(const ResultsRows& rows, const std::string& starEscape, const std::string& newlineEscape);
+// Appends the six lines of one row, numbered row, to such a text.
+void appendPackedRow(std::string& text, size_t row, const std::vector<std::string>& cells,
+                     const std::string& starEscape, const std::string& newlineEscape);
 
 // The bytes of the file that holds this text. When the packing fails the
 // block is missing and the packed size and CRC are 0, which the reader refuses.
 std::string packResultsFile(std::string_view packedText);
 
 // The text held in a file's bytes, or nothing when the file is refused: the
-// sizes must be positive, within the limits above and agree with the file's
-// length, the CRC-32 must match the block, and the block's stream must end
-// exactly at the text size.
+// sizes must be positive, within the limits above and leave room in the file
+// for the block and its CRC (what follows the CRC is not looked at), the
+// CRC-32 must match the block, and the block must unpack to exactly the text
+// size, its stream ending there with or without an end marker.
 std::optional<std::string> unpackResultsFile(std::string_view fileBytes);
 
-// Reads and unpacks a file; nothing when it cannot be read or is refused. A
-// file too long for any valid header is refused before it is read.
+// Reads and unpacks a file; nothing when it cannot be read or is refused.
+// Only the header is read before its sizes are checked.
 std::optional<std::string> readPackedResultsFile(const std::string& path);
 
 // Writes the whole file, replacing one of that name; false when it fails.
 bool writePackedResultsFile(const std::string& path, std::string_view bytes);
+
+// Cells in file order, kept end to end in one block of text: a few bytes a
+// cell beyond the text itself, where a string each would cost many times that.
+class ImportCells {
+ public:
+  ImportCells() = default;
+  ImportCells(std::initializer_list<std::string_view> cells) {
+    for (std::string_view cell : cells) push_back(cell);
+  }
+  void push_back(std::string_view cell) {
+    text_.append(cell);
+    ends_.push_back(text_.size());
+  }
+  // Room for this many cells of this many bytes in all, taken from the system
+  // only as it is filled.
+  void reserve(size_t cells, size_t bytes) {
+    ends_.reserve(cells);
+    text_.reserve(bytes);
+  }
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](size_t i) const {
+    const size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(text_).substr(begin, ends_[i] - begin);
+  }
+  // Empties the list and gives its memory back.
+  void clear() {
+    std::string().swap(text_);
+    std::vector<size_t>().swap(ends_);
+  }
+
+ private:
+  std::string text_;
+  std::vector<size_t> ends_;
+};
 
 // Splits the packed text (UTF-16LE) into the cells of its lines, in order,
 // and appends them to cells: every row gives six entries, an empty cell the
@@ -72,16 +113,23 @@ bool writePackedResultsFile(const std::string& path, std::string_view bytes);
 // column a line names is not read: cells count in file order. File names keep
 // their escape tokens. Ends early, leaving a partial list, once stop becomes
 // true, and at more cells than a fourth of the text's code units (no export
-// packs them that close).
-void parseNativeImport(std::string_view packedText, std::vector<std::string>& cells,
-                       const std::atomic<bool>* stop = nullptr);
+// packs them that close). False, at once, for a cell longer than its column
+// ever holds (results/cell_limits.h; a file name as long as its escape tokens
+// can make it): the file is to be refused.
+bool parseNativeImport(std::string_view packedText, ImportCells& cells, const std::atomic<bool>* stop = nullptr);
 
-// The rows that the parsed cells make, six cells a row: placeholders become
-// empty cells and the Filename's escape tokens are undone (starEscape back to
-// "*", then newlineEscape to a line feed). The rows end at an empty Group cell,
-// and at a row whose group number is neither the previous row's, the next one
-// nor 0, or is 0 after the first row.
-ResultsRows rowsFromImportCells(const std::vector<std::string>& cells, const std::string& starEscape,
-                                const std::string& newlineEscape);
+// Gives each row that the parsed cells make to take, in order, six cells a
+// row: placeholders become empty cells and the Filename's escape tokens are
+// undone (starEscape back to "*", then newlineEscape to a line feed). The
+// rows end at an empty Group cell, and at a row whose group number is neither
+// the previous row's, the next one nor 0, or is 0 after the first row.
+// False when a file name, its tokens undone, is longer than the longest path;
+// the rows before it have been given by then.
+bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, const std::string& newlineEscape,
+                      const std::function<void(const std::vector<std::string>&)>& take);
+
+// The rows of forEachImportRow in one list; nothing when it refuses them.
+std::optional<ResultsRows> rowsFromImportCells(const ImportCells& cells, const std::string& starEscape,
+                                               const std::string& newlineEscape);
 
 }  // namespace zandrel

@@ -100,6 +100,21 @@ void resizeWindow(int number, int width, int height);
 void setWindowMinSize(int number, int width, int height);
 // Makes the window's content area the current gadget list.
 void useGadgetList(int window);
+// Shows the busy cursor over the window, or its own cursor again, at once:
+// for a command that holds the GUI thread and runs no event loop meanwhile.
+void setBusyCursor(int window, bool busy);
+bool busyCursorShown(int window);
+// The busy cursor over a window for as long as the object lives.
+class BusyCursor {
+ public:
+  explicit BusyCursor(int window) : window_(window) { setBusyCursor(window_, true); }
+  ~BusyCursor() { setBusyCursor(window_, false); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+
+ private:
+  int window_;
+};
 
 // ---------------------------------------------------------------------------
 // Gadgets

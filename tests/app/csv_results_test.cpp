@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "app/program_state.h"
@@ -130,6 +131,18 @@ TEST_F(CsvResultsTest, NothingReadableChangesNothing) {
   drive::activateMenuItem(ImportCsvItem);
   settle();
   EXPECT_EQ(ui::rowCount(ResultsList), 1);
+  EXPECT_FALSE(ui::windowExists(ImportWindow));
+}
+
+TEST_F(CsvResultsTest, ACellTooLongForItsColumnRefusesTheFileAndKeepsTheRows) {
+  addResultRow({"1", "/kept"});
+  const std::string file = writeFile("long.csv", "Group,Name,Size,MD5,SHA1,CRC32\r\n\"1\",\"/first\"\r\n\"1\",\"/" +
+                                                     std::string(PATH_MAX, 'n') + "\"\r\n");
+  drive::answerNextDialog(Answer::Ok);
+  importCsvResults(file);
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
+  EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + file + "\"");
+  EXPECT_EQ(resultRows(), (std::vector<Cells>{{"1", "/kept", "", "", "", ""}}));
   EXPECT_FALSE(ui::windowExists(ImportWindow));
 }
 

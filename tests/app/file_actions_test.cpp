@@ -165,6 +165,136 @@ TEST_F(FileActionsTest, OddNamesAreDeletedByTheirOwnBytes) {
   EXPECT_EQ(readAll(neighbour), "stays");
 }
 
+// An imported results file can name anything: only regular files are acted on.
+TEST_F(FileActionsTest, RowsThatAreNoRegularFileAreLeftAloneAndListed) {
+  const std::string fifo = path("odd/pipe");
+  makeFolder("odd");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = makeFolder("odd/folder");
+  writeFile("odd/folder/inside.txt", "inside");
+  const struct {
+    int button;
+    const char* header;
+  } cases[] = {{DeleteButton, "The following files could not be removed."},
+               {MoveButton, "The following files could not be moved."},
+               {CopyButton, "The following files could not be copied."}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.header);
+    ui::clearRows(ResultsList);
+    addRow(fifo, true);
+    addRow(folder, true);
+    const std::string target = makeFolder("to");
+    drive::answerNextDialog(c.button == DeleteButton ? Answer::Yes : Answer::Ok, {target});
+    drive::answerNextDialog(Answer::Ok);  // the failure box
+    drive::clickButton(c.button);
+    settle();
+    EXPECT_EQ(files(), (std::vector<std::string>{fifo, folder}));
+    const std::string first = c.button == CopyButton ? fifo : folder;  // Copy goes first to last
+    const std::string second = c.button == CopyButton ? folder : fifo;
+    EXPECT_EQ(drive::lastDialogText(), std::string(c.header) + "\n\n- " + first + "\n- " + second + "\n");
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+    EXPECT_EQ(readAll(folder + "/inside.txt"), "inside");
+    EXPECT_TRUE(namesIn(target).empty());
+  }
+}
+
+TEST_F(FileActionsTest, CopyNeverReplacesAPipeOfTheSameName) {
+  const std::string file = writeFile("from/name", "data");
+  makeFolder("to");
+  ASSERT_EQ(mkfifo(path("to/name").c_str(), 0600), 0);
+  fs::create_directory_symlink(path("to"), path("link to folder"));
+  for (const std::string& folder : {path("to"), path("link to folder")}) {
+    SCOPED_TRACE(folder);
+    ui::clearRows(ResultsList);
+    addRow(file, true);
+    drive::answerNextDialog(Answer::Ok, {folder});
+    drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(CopyButton);
+    settle();
+    EXPECT_EQ(drive::lastDialogText(), "The following files could not be copied.\n\n- " + file + "\n");
+    drive::answerNextDialog(Answer::Ok, {folder});
+    drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(MoveButton);
+    settle();
+    EXPECT_EQ(drive::lastDialogText(), "The following files could not be moved.\n\n- " + file + "\n");
+    EXPECT_EQ(files(), std::vector<std::string>{file});
+    EXPECT_EQ(fs::status(path("to/name")).type(), fs::file_type::fifo);
+    EXPECT_EQ(namesIn(path("to")), std::vector<std::string>{"name"});
+    EXPECT_EQ(readAll(file), "data");
+  }
+}
+
+// The only copy of a file, listed twice through links: the row that stays keeps it.
+TEST_F(FileActionsTest, AFileIsNeverDeletedUnderTheNameOfARowThatStays) {
+  const std::string real = writeFile("data/dupdir/x1", "only copy");
+  fs::create_directory_symlink(path("data/dupdir"), path("data/dlink"));
+  fs::create_symlink(real, path("data/a_link"));
+  fs::create_hard_link(real, path("data/hard"));
+  const std::string other = writeFile("data/other", "only copy");
+  for (const std::string& twin : {path("data/dlink/x1"), path("data/a_link"), path("data/hard")}) {
+    SCOPED_TRACE(twin);
+    ui::clearRows(ResultsList);
+    addRow(twin, false);
+    addRow(real, true);
+    addRow(other, false, "2");  // another group: not its twin
+    drive::answerNextDialog(Answer::Yes);
+    drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(DeleteButton);
+    settle();
+    EXPECT_EQ(drive::lastDialogText(), "The following files could not be removed.\n\n- " + real + "\n");
+    EXPECT_EQ(files(), (std::vector<std::string>{twin, real, other}));
+    EXPECT_EQ(readAll(real), "only copy");
+  }
+  // With both rows checked the user asked for both to go.
+  ui::clearRows(ResultsList);
+  addRow(path("data/hard"), true);
+  addRow(real, true);
+  run(DeleteButton, Answer::Yes);
+  EXPECT_EQ(ui::rowCount(ResultsList), 0);
+  EXPECT_FALSE(fs::exists(real));
+}
+
+// The worker that finished its move when the stop came still moved the file:
+// its row goes, so the list matches the disk.
+TEST_F(FileActionsTest, StopDuringTheLastStepsOfAMoveKeepsItsSuccess) {
+  gFileActionStopRequested = true;
+  gSourceFile = writeFile("from/moved.bin", std::string(3 * 512000, 'm'));
+  gTargetFile = makeFolder("to") + "/moved.bin";
+  gOperationSucceeded = 0;
+  moveFileWorker();
+  gFileActionStopRequested = false;
+  EXPECT_EQ(gOperationSucceeded.load(), 1);
+  EXPECT_FALSE(fs::exists(gSourceFile));
+
+  // Through the window: the close request waits in the queue when the worker starts.
+  char pattern[] = "/dev/shm/zandrel-stop-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string shm = pattern;
+  for (const std::string& folder : {path("to"), shm}) {
+    SCOPED_TRACE(folder);
+    ui::clearRows(ResultsList);
+    const std::string source = writeFile("from/big.bin", std::string(8 << 20, 'b'));
+    addRow(source, true);
+    addRow(writeFile("from/stays.bin", "s"), false);
+    drive::answerNextDialog(Answer::Ok, {folder});
+    drive::clickButton(MoveButton);
+    drive::requestClose(MainWindow);
+    settle();
+    EXPECT_FALSE(ui::windowExists(ProgressWindow));
+    EXPECT_TRUE(ui::windowExists(MainWindow));
+    // Whatever the timing, every row names a file still there and a moved file has no row.
+    for (const std::string& file : files()) EXPECT_TRUE(fs::exists(file)) << file;
+    const bool moved = !fs::exists(source);
+    EXPECT_EQ(moved, fs::exists(folder + "/big.bin"));
+    EXPECT_EQ(files().size(), moved ? 1u : 2u);
+    if (moved) {
+      EXPECT_EQ(fs::file_size(folder + "/big.bin"), 8u << 20);
+    }
+    fs::remove(folder + "/big.bin");
+  }
+  fs::remove_all(shm);
+}
+
 TEST_F(FileActionsTest, CloseRequestStopsALongCopyWithoutTrace) {
   char pattern[] = "/dev/shm/zandrel-copy-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -2,8 +2,10 @@
 // Export and Import buttons, ImportWindow and files dropped on the results.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "app/program_state.h"
@@ -78,6 +80,7 @@ TEST_F(PackedResultsWindowTest, ExportedRowsImportBackAsTheyWere) {
   exportTo(file);
   EXPECT_EQ(drive::lastDialogTitle(), "Save file as");
   EXPECT_EQ(lastExportPath, file);
+  EXPECT_FALSE(ui::busyCursorShown(MainWindow));  // shown while it packed, gone after
   const std::optional<std::string> text = readPackedResultsFile(file);
   ASSERT_TRUE(text);
   EXPECT_NE(utf16leToUtf8(*text).find("0-1*/data/star" + gStarEscape + "name.txt\n"), std::string::npos);
@@ -145,6 +148,13 @@ TEST_F(PackedResultsWindowTest, DamagedFilesAreRefusedAndTheRowsStay) {
       {"truncated", good.substr(0, good.size() - 3)},
       {"wrong crc", wrongCrc},
       {"windows layout", good.substr(4)},
+      // Cells no export writes: refused before the list is touched.
+      {"name longer than a path", packResultsFile(buildPackedText(
+                                      {kOldRows[0], {"1", "/" + std::string(PATH_MAX, 'n'), "1 Byte", "", "", "c"}},
+                                      gStarEscape, gNewlineEscape))},
+      {"huge name", packResultsFile(buildPackedText({{"1", std::string(1000000, 'n')}}, gStarEscape, gNewlineEscape))},
+      {"long hash", packResultsFile(buildPackedText({{"1", "/a", "1 Byte", std::string(33, 'a')}}, gStarEscape,
+                                                    gNewlineEscape))},
   };
   setRows({{"7", "/kept", "1 Byte", "", "", "c"}}, true);
   const ResultsRows before = shownRows();
@@ -224,6 +234,19 @@ TEST_F(PackedResultsWindowTest, CloseRequestDuringALongImportKeepsTheOldRows) {
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
 }
 
+TEST_F(PackedResultsWindowTest, ImportButtonHandsCsvFilesToTheCsvImport) {
+  const std::string csv = writeFile("list.txt",
+                                    "Group,Name,Size,MD5,SHA1,CRC32\r\n"
+                                    "\"1\",\"/csv/a\",\"9 Byte\",\"\",\"\",\"e\"\r\n"
+                                    "\"1\",\"/csv/b\",\"9 Byte\",\"\",\"\",\"e\"\r\n");
+  setRows(kOldRows, true);
+  drive::forgetDialogs();
+  importFrom(csv);
+  EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no error box after it
+  EXPECT_EQ(shownRows(), (ResultsRows{{"1", "/csv/a", "9 Byte", "", "", "e"}, {"1", "/csv/b", "9 Byte", "", "", "e"}}));
+  EXPECT_FALSE(anyRowChecked());
+}
+
 TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
   const ResultsRows first = {{"1", "/first/a", "1 Byte", "", "", "c"}, {"1", "/first/b", "1 Byte", "", "", "c"}};
   const std::string a = resultsFile("a.zrl", first);
@@ -236,13 +259,18 @@ TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
   EXPECT_EQ(shownRows(), first);
   EXPECT_EQ(drive::lastDialogTitle(), "");
 
-  // A first path that does not open is ignored, whatever follows it.
+  // A first path that cannot be read is refused with the box, whatever follows it.
   fs::create_symlink(path("gone"), path("dangling"));
-  drive::dropFiles(ResultsList, {path("dangling"), b});
-  drive::dropFiles(ResultsList, {makeFolder("folder"), b});
-  settle();
-  EXPECT_EQ(shownRows(), first);
-  EXPECT_EQ(drive::lastDialogTitle(), "");
+  const std::string fifo = path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& unreadable : {path("dangling"), path("missing"), makeFolder("folder"), fifo}) {
+    drive::forgetDialogs();
+    drive::answerNextDialog(Answer::Ok);
+    drive::dropFiles(ResultsList, {unreadable, b});
+    settle();
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + unreadable + "\"") << unreadable;
+    EXPECT_EQ(shownRows(), first);
+  }
 
   // The CSV header anywhere in the first line makes it a CSV file.
   const std::string csv = writeFile("list.txt",

@@ -165,6 +165,71 @@ TEST_F(FileOperationsTest, DeleteRefusesFoldersAndMissingFiles) {
   EXPECT_TRUE(fs::is_directory(path("folder")));
 }
 
+// Rows may name anything once a results file is imported or the disk changed.
+TEST_F(FileOperationsTest, OnlyRegularFilesAreTakenAndOnlyRegularFilesReplaced) {
+  const std::string fifo = path("odd/pipe");
+  makeFolder("odd");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = makeFolder("odd/folder");
+  fs::create_symlink(fifo, path("odd/link to pipe"));
+  fs::create_symlink(path("gone"), path("odd/dangling"));
+  makeFolder("to");
+  for (const std::string& source : {fifo, folder, path("odd/link to pipe"), path("odd/dangling"),
+                                    std::string("/tmp\0/x", 7)}) {
+    SCOPED_TRACE(source);
+    EXPECT_FALSE(isRegularFile(source));
+    EXPECT_FALSE(deleteFile(source));
+    EXPECT_FALSE(copyFile(source, targetPathIn(path("to"), source), noStop));
+    EXPECT_FALSE(moveFile(source, targetPathIn(path("to"), source), noStop));
+  }
+  EXPECT_TRUE(namesIn(path("to")).empty());
+  EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_TRUE(fs::is_symlink(path("odd/dangling")));
+
+  // A target that is a pipe, a folder or a link to a pipe stays what it is.
+  const std::string source = writeFile("from/file", "data");
+  for (const char* name : {"pipe", "folder", "link to pipe"}) {
+    SCOPED_TRACE(name);
+    const std::string target = path("odd/") + name;
+    EXPECT_FALSE(copyFile(source, target, noStop));
+    EXPECT_FALSE(moveFile(source, target, noStop));
+    EXPECT_EQ(readAll(source), "data");
+  }
+  EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+  EXPECT_EQ(namesIn(path("odd")), (std::vector<std::string>{"dangling", "folder", "link to pipe", "pipe"}));
+
+  // A link to a regular file is taken: deleting it removes the link alone.
+  fs::create_symlink(source, path("from/link"));
+  EXPECT_TRUE(deleteFile(path("from/link")));
+  EXPECT_EQ(namesIn(path("from")), std::vector<std::string>{"file"});
+  // A dangling link at the target is only a name: a copy may take its place.
+  EXPECT_TRUE(copyFile(source, path("odd/dangling"), noStop));
+  EXPECT_EQ(readAll(path("odd/dangling")), "data");
+}
+
+TEST_F(FileOperationsTest, DeviceReachedThroughALinkIsNeverTaken) {
+  if (!fs::exists("/dev/null")) GTEST_SKIP() << "no /dev/null";
+  fs::create_symlink("/dev/null", path("null"));
+  makeFolder("to");
+  EXPECT_FALSE(copyFile(path("null"), path("to/null"), noStop));
+  EXPECT_TRUE(namesIn(path("to")).empty());
+}
+
+TEST_F(FileOperationsTest, StopAfterTheLastBlockKeepsTheWholeCopy) {
+  // The stop flag is already up when the copy begins, but a file of no bytes
+  // has nothing left to copy: what is whole is not thrown away.
+  const std::string empty = writeFile("from/empty", "");
+  makeFolder("to");
+  ASSERT_TRUE(copyFile(empty, path("to/empty"), stopNow));
+  EXPECT_TRUE(fs::exists(path("to/empty")));
+  // A rename has no blocks at all.
+  const std::string source = writeFile("from/big.bin", bigContent());
+  ASSERT_TRUE(moveFile(source, path("to/big.bin"), stopNow));
+  EXPECT_FALSE(fs::exists(source));
+  EXPECT_EQ(readAll(path("to/big.bin")), bigContent());
+}
+
 TEST(TargetPathIn, TakesTheFilePartOfTheSource) {
   EXPECT_EQ(targetPathIn("/to", "/from/a.txt"), "/to/a.txt");
   EXPECT_EQ(targetPathIn("/to/", "/from/sub/b"), "/to/b");

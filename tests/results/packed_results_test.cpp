@@ -4,10 +4,12 @@
 #include "results/packed_results.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <random>
 
@@ -59,15 +61,21 @@ uint32_t crcOf(std::string_view bytes) {
 std::optional<ResultsRows> readBack(const std::string& file) {
   const std::optional<std::string> text = unpackResultsFile(file);
   if (!text) return std::nullopt;
-  std::vector<std::string> cells;
-  parseNativeImport(*text, cells);
+  ImportCells cells;
+  if (!parseNativeImport(*text, cells)) return std::nullopt;
   return rowsFromImportCells(cells, kStar, kNewline);
 }
 
+std::vector<std::string> strings(const ImportCells& cells) {
+  std::vector<std::string> all;
+  for (size_t i = 0; i < cells.size(); ++i) all.emplace_back(cells[i]);
+  return all;
+}
+
 std::vector<std::string> cellsOf(std::u16string_view text) {
-  std::vector<std::string> cells;
-  parseNativeImport(utf16(text), cells);
-  return cells;
+  ImportCells cells;
+  EXPECT_TRUE(parseNativeImport(utf16(text), cells));
+  return strings(cells);
 }
 
 TEST(PackedResultsFileTest, OneRowGivesTheseBytes) {
@@ -183,7 +191,7 @@ TEST(PackedResultsFileTest, ParserKeepsSixCellsPerRowAndDropsRowsWithoutGroup) {
 
 TEST(PackedResultsFileTest, RowsEndWhereTheGroupsStopCounting) {
   const auto groups = [](std::vector<std::string> firstCells) {
-    std::vector<std::string> cells;
+    ImportCells cells;
     for (const std::string& group : firstCells) {
       for (const std::string& cell : {group, std::string("/f"), std::string("1"), std::string("*"),
                                       std::string("*"), std::string("c")}) {
@@ -191,7 +199,8 @@ TEST(PackedResultsFileTest, RowsEndWhereTheGroupsStopCounting) {
       }
     }
     std::vector<std::string> kept;
-    for (const auto& row : rowsFromImportCells(cells, kStar, kNewline)) kept.push_back(row[0]);
+    const std::optional<ResultsRows> rows = rowsFromImportCells(cells, kStar, kNewline);
+    for (const auto& row : rows.value()) kept.push_back(row[0]);
     return kept;
   };
   using Groups = std::vector<std::string>;
@@ -206,25 +215,55 @@ TEST(PackedResultsFileTest, RowsEndWhereTheGroupsStopCounting) {
   EXPECT_EQ(groups({"1", "*", "2"}), (Groups{"1", "2"}));
 
   // Placeholders leave their cells empty, and a last row may be short.
-  const ResultsRows rows = rowsFromImportCells({"1", "/a<star>", "*", "*", " * ", "c", "1", "/b"}, kStar, kNewline);
+  const auto rows = rowsFromImportCells({"1", "/a<star>", "*", "*", " * ", "c", "1", "/b"}, kStar, kNewline);
   EXPECT_EQ(rows, (ResultsRows{{"1", "/a*", "", "", "", "c"}, {"1", "/b", "", "", "", ""}}));
 }
 
 TEST(PackedResultsFileTest, ParserStopsWhenAskedOrWhenCellsComeTooClose) {
   ResultsRows rows(5000, {"1", "/file", "1 Byte", "m", "s", "c"});
   const std::string text = buildPackedText(rows, kStar, kNewline);
-  std::vector<std::string> all;
-  parseNativeImport(text, all);
+  ImportCells all;
+  EXPECT_TRUE(parseNativeImport(text, all));
   EXPECT_EQ(all.size(), 30000u);
   const std::atomic<bool> stop{true};
-  std::vector<std::string> partial;
-  parseNativeImport(text, partial, &stop);
+  ImportCells partial;
+  EXPECT_TRUE(parseNativeImport(text, partial, &stop));
   EXPECT_LT(partial.size(), all.size());
 
   // One-unit cells, which no export writes, would cost far more than the text.
   std::u16string dense;
   for (int i = 0; i < 1000; ++i) dense += u"*1";
   EXPECT_EQ(cellsOf(dense).size(), 500u);
+}
+
+// Cells no export writes could take any memory: the whole file is refused.
+TEST(PackedResultsFileTest, CellsLongerThanTheirColumnRefuseTheFile) {
+  const auto text = [](const std::vector<std::string>& cells) {
+    return buildPackedText({cells, {"1", "/b", "1 Byte", "", "", "c"}}, kStar, kNewline);
+  };
+  const std::string longestPath = "/" + std::string(PATH_MAX - 2, 'p');
+  const std::string hash(40, 'a');
+  ASSERT_TRUE(readBack(packResultsFile(text({"1", longestPath, "12.00 GB", hash.substr(0, 32), hash, "ABCDEF01"}))));
+  struct Case {
+    const char* name;
+    std::vector<std::string> cells;
+  };
+  const std::vector<Case> cases = {
+      {"group", {std::string(21, '1'), "/a"}},
+      {"file name", {"1", longestPath + "x"}},
+      {"file name of stars", {"1", std::string(PATH_MAX, '*')}},
+      {"size", {"1", "/a", std::string(26, '9')}},
+      {"md5", {"1", "/a", "1 Byte", hash.substr(0, 33)}},
+      {"sha1", {"1", "/a", "1 Byte", "", hash + "a"}},
+      {"crc32", {"1", "/a", "1 Byte", "", "", "123456789"}},
+      {"hundred thousand", {"1", "/" + std::string(100000, 'n')}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(readBack(packResultsFile(text(c.cells))), std::nullopt) << c.name;
+
+  // A stray byte is one unit but comes back as one byte: measured as it comes back.
+  EXPECT_TRUE(readBack(packResultsFile(text({"1", std::string(PATH_MAX - 1, '\xFF')}))));
+  // A row the parser drops is not looked at.
+  EXPECT_TRUE(readBack(packResultsFile(text({"", std::string(PATH_MAX + 10, 'x')}))));
 }
 
 // A good file, then each way it can be damaged.
@@ -263,7 +302,6 @@ TEST(PackedResultsFileTest, DamagedFilesAreRefused) {
       {"16 zero bytes", std::string(16, '\0')},
       {"header only", good.substr(0, 12)},
       {"cut short by one byte", good.substr(0, good.size() - 1)},
-      {"one byte too many", good + '\0'},
       {"wrong CRC", with([](std::string& bytes) { bytes.back() ^= 1; })},
       {"block altered", with([&](std::string& bytes) { bytes[12 + packedSize / 2] ^= 0x40; })},
       {"Windows layout without the -1", good.substr(4)},
@@ -295,6 +333,46 @@ TEST(PackedResultsFileTest, DamagedFilesAreRefused) {
   for (const Case& c : cases) EXPECT_EQ(unpackResultsFile(c.bytes), std::nullopt) << c.name;
 }
 
+// The block of a file for this text, its stream ending in an end marker.
+std::string fileWithEndMarker(const std::string& text) {
+  std::string block(text.size() + 128, '\0');
+  size_t streamSize = block.size() - kLzmaPropsSize;
+  size_t propsSize = kLzmaPropsSize;
+  LzmaSettings settings;
+  settings.endMarker = true;
+  EXPECT_EQ(lzmaCompress(reinterpret_cast<unsigned char*>(block.data()) + kLzmaPropsSize, &streamSize,
+                         reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                         reinterpret_cast<unsigned char*>(block.data()), &propsSize, settings),
+            0);
+  block.resize(kLzmaPropsSize + streamSize);
+  std::string file(12, '\0');
+  setField(file, 0, 0xFFFFFFFFu);
+  setField(file, 4, static_cast<uint32_t>(block.size()));
+  setField(file, 8, static_cast<uint32_t>(text.size()));
+  file += block + std::string(4, '\0');
+  setField(file, file.size() - 4, crcOf(block));
+  return file;
+}
+
+TEST(PackedResultsFileTest, FilesOtherWritersLeaveAreRead) {
+  const std::string text = buildPackedText({{"1", "/a", "1 Byte", "m", "s", "c"}}, kStar, kNewline);
+  const std::string good = packResultsFile(text);
+  // Bytes after the CRC are not looked at.
+  EXPECT_EQ(unpackResultsFile(good + '\0'), text);
+  EXPECT_EQ(unpackResultsFile(good + std::string(5000, 'x')), text);
+  // A stream with an end marker after exactly the text.
+  const std::string marked = fileWithEndMarker(text);
+  ASSERT_NE(marked.size(), good.size());
+  EXPECT_EQ(unpackResultsFile(marked), text);
+  // But a marker that comes before the text size is reached is refused, as is one the size stops short of.
+  std::string early = marked;
+  setField(early, 8, static_cast<uint32_t>(text.size() + 2));
+  EXPECT_EQ(unpackResultsFile(early), std::nullopt);
+  std::string late = marked;
+  setField(late, 8, static_cast<uint32_t>(text.size() - 2));
+  EXPECT_EQ(unpackResultsFile(late), std::nullopt);
+}
+
 class PackedResultsDiskTest : public testing::TempDirTest {};
 
 TEST_F(PackedResultsDiskTest, WritesAndReadsFilesAndRefusesWhatIsNotOne) {
@@ -309,10 +387,17 @@ TEST_F(PackedResultsDiskTest, WritesAndReadsFilesAndRefusesWhatIsNotOne) {
   std::filesystem::create_symlink(path("gone"), path("dangling"));
   EXPECT_EQ(readPackedResultsFile(path("dangling")), std::nullopt);
   EXPECT_EQ(readPackedResultsFile(makeFolder("folder")), std::nullopt);
-  // Longer than any header allows: refused by its length, never read.
-  const std::string huge = writeFile("huge", "");
-  std::filesystem::resize_file(huge, (uintmax_t{1} << 30) + 1024);
-  EXPECT_EQ(readPackedResultsFile(huge), std::nullopt);
+  // Only the header and the block are read: what follows may be long.
+  const std::string longer = writeFile("longer", packResultsFile(text));
+  std::filesystem::resize_file(longer, (uintmax_t{1} << 30) + 1024);
+  EXPECT_EQ(readPackedResultsFile(longer), text);
+  // A header whose block the file does not hold.
+  std::string cut = packResultsFile(text);
+  cut.resize(cut.size() - 1);
+  EXPECT_EQ(readPackedResultsFile(writeFile("cut", cut)), std::nullopt);
+  const std::string fifo = path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(readPackedResultsFile(fifo), std::nullopt);
 }
 
 }  // namespace

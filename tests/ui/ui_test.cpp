@@ -334,6 +334,18 @@ TEST_F(UiTest, EntryBackgroundTurnsRedAndBack) {
   EXPECT_EQ(base().blue >> 8, before.blue >> 8);
 }
 
+TEST_F(UiTest, BusyCursorShowsForTheLifeOfItsObject) {
+  open();
+  EXPECT_FALSE(busyCursorShown(kWin));
+  {
+    const BusyCursor busy(kWin);
+    EXPECT_TRUE(busyCursorShown(kWin));
+  }
+  EXPECT_FALSE(busyCursorShown(kWin));
+  const BusyCursor none(kWin + 1);  // no such window: nothing happens
+  EXPECT_FALSE(busyCursorShown(kWin + 1));
+}
+
 TEST_F(UiTest, DigitFieldRefusesOtherCharacters) {
   open();
   stringGadget(1, 10, 10, 100, 20, "", true);
