@@ -101,12 +101,30 @@ void startAt(GtkWidget* dialog, const std::string& path, bool saving) {
   }
 }
 
-std::string takeFilename(GtkWidget* dialog) {
-  gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
-  if (name == nullptr) return {};
-  std::string result(name);
-  g_free(name);
+FileDialogAnswerer gFileDialogAnswerer = nullptr;
+
+// Runs the chooser and destroys it; the chosen names once it is accepted.
+std::vector<std::string> runChooser(GtkWidget* dialog) {
+  std::vector<std::string> result;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
+    for (GSList* n = names; n != nullptr; n = n->next) {
+      result.emplace_back(static_cast<const char*>(n->data));
+      g_free(n->data);
+    }
+    g_slist_free(names);
+  }
+  gtk_widget_destroy(dialog);
   return result;
+}
+
+FileDialogOutcome askAnswerer(FileDialogKind kind, const std::string& title, bool multiple) {
+  if (gFileDialogAnswerer == nullptr) return {};
+  FileDialogRequest request;
+  request.kind = kind;
+  request.title = title;
+  request.multiple = multiple;
+  return gFileDialogAnswerer(request);
 }
 
 }  // namespace
@@ -124,47 +142,46 @@ Answer questionBox(const std::string& title, const std::string& text) {
 
 std::vector<std::string> openFileDialog(const std::string& title, const std::string& defaultFile,
                                         const std::string& filter, bool multiple) {
-  std::vector<std::string> result;
-  if (!state().initialized) return result;
+  if (!state().initialized) return {};
+  FileDialogOutcome outcome = askAnswerer(FileDialogKind::Open, title, multiple);
+  if (outcome.answered) return outcome.paths;
   GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_OPEN, GTK_STOCK_OPEN);
   gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(dialog), multiple);
   addFilters(dialog, filter);
   startAt(dialog, defaultFile, false);
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-    GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
-    for (GSList* n = names; n != nullptr; n = n->next) {
-      result.emplace_back(static_cast<const char*>(n->data));
-      g_free(n->data);
-    }
-    g_slist_free(names);
-  }
-  gtk_widget_destroy(dialog);
-  return result;
+  return runChooser(dialog);
 }
 
 std::string saveFileDialog(const std::string& title, const std::string& defaultFile, const std::string& filter) {
   if (!state().initialized) return {};
-  GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SAVE, GTK_STOCK_SAVE);
-  gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), FALSE);
-  addFilters(dialog, filter);
-  startAt(dialog, defaultFile, true);
-  std::string result;
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) result = takeFilename(dialog);
-  gtk_widget_destroy(dialog);
-  return result;
+  FileDialogOutcome outcome = askAnswerer(FileDialogKind::Save, title, false);
+  if (!outcome.answered) {
+    GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SAVE, GTK_STOCK_SAVE);
+    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), FALSE);
+    addFilters(dialog, filter);
+    startAt(dialog, defaultFile, true);
+    outcome.paths = runChooser(dialog);
+  }
+  return outcome.paths.empty() ? std::string() : outcome.paths.front();
 }
 
 std::string folderDialog(const std::string& title, const std::string& initialFolder) {
   if (!state().initialized) return {};
-  GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_OPEN);
-  if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), initialFolder.c_str());
-  std::string result;
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-    result = takeFilename(dialog);
-    if (!result.empty() && result.back() != '/') result += '/';
+  FileDialogOutcome outcome = askAnswerer(FileDialogKind::Folder, title, false);
+  if (!outcome.answered) {
+    GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_OPEN);
+    if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), initialFolder.c_str());
+    outcome.paths = runChooser(dialog);
   }
-  gtk_widget_destroy(dialog);
+  std::string result = outcome.paths.empty() ? std::string() : outcome.paths.front();
+  if (!result.empty() && result.back() != '/') result += '/';
   return result;
 }
+
+namespace detail {
+
+void setFileDialogAnswerer(FileDialogAnswerer answerer) { gFileDialogAnswerer = answerer; }
+
+}  // namespace detail
 
 }  // namespace zandrel::ui
