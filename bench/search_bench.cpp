@@ -46,7 +46,7 @@ bool parseNumber(std::string_view text, Number& value) {
 
 std::optional<Options> parseOptions(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = 1; i < argc; i += 2) {  // each option takes a value
     const std::string_view name = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     bool ok = value != nullptr;
@@ -64,7 +64,6 @@ std::optional<Options> parseOptions(int argc, char** argv) {
       std::fprintf(stderr, "usage: %s [--seed N] [--files N] [--dir PATH]\n", argv[0]);
       return std::nullopt;
     }
-    ++i;
   }
   return options;
 }
