@@ -109,9 +109,10 @@ std::deque<PendingAnswer> gPendingAnswers;
 guint gAnswerSource = 0;
 constexpr const char* kAnsweredMark = "zandrel-test-answered";
 
-// How long the oldest answer waits for its dialog, or a real chooser for the
-// paths to show. Ticks count only while the loop runs, so a test busy outside
-// it loses nothing; the clock keeps a loaded machine from giving up early.
+// How long the oldest answer waits for its dialog, or a real chooser for its
+// paths to show: both this many ticks (they count only while the loop runs,
+// so time a test spends outside it does not count) and this long by the clock
+// (ticks come fast on an idle machine).
 constexpr int kPatienceTicks = 1000;
 constexpr gint64 kPatienceMicroseconds = 30 * G_USEC_PER_SEC;
 
