@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential clang cmake ninja-build pkg-config
   libgtest-dev
   libgtk2.0-dev libpng-dev zlib1g-dev lzma-dev libssl-dev
   xvfb xauth python3

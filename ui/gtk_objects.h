@@ -203,6 +203,22 @@ void watchColumnClicks(const Gadget& g, GtkTreeViewColumn* column);
 
 // List helpers used by the test drivers.
 void toggleRowCheck(Gadget& g, int row);
+
+// A seam for the window tests: when an answerer is set, each file or folder
+// dialog asks it first, and an answer it gives is the dialog's result without
+// a chooser ever showing (so no folder listing can race a test's answer).
+enum class FileDialogKind { Open, Save, Folder };
+struct FileDialogRequest {
+  FileDialogKind kind = FileDialogKind::Open;
+  std::string title;
+  bool multiple = false;
+};
+struct FileDialogOutcome {
+  bool answered = false;           // false: the real chooser runs
+  std::vector<std::string> paths;  // as a chooser gives them; none when cancelled
+};
+using FileDialogAnswerer = FileDialogOutcome (*)(const FileDialogRequest&);
+void setFileDialogAnswerer(FileDialogAnswerer answerer);
 bool rowIter(Gadget& g, int row, GtkTreeIter* iter);
 
 }  // namespace zandrel::ui::detail

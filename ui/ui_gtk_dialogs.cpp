@@ -32,12 +32,13 @@ gint runBox(const std::string& title, const std::string& text, bool question) {
   return response;
 }
 
-GtkWidget* newChooser(const std::string& title, GtkFileChooserAction action, const char* acceptLabel) {
+GtkWidget* newChooser(const std::string& title, GtkFileChooserAction action, const char* acceptLabel,
+                      gint acceptResponse = GTK_RESPONSE_ACCEPT) {
   GtkWidget* dialog = gtk_file_chooser_dialog_new(displayName(title).c_str(), nullptr, action, GTK_STOCK_CANCEL,
-                                                  GTK_RESPONSE_CANCEL, acceptLabel, GTK_RESPONSE_ACCEPT, nullptr);
+                                                  GTK_RESPONSE_CANCEL, acceptLabel, acceptResponse, nullptr);
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), acceptResponse);
   gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
   return dialog;
 }
@@ -99,12 +100,30 @@ void startAt(GtkWidget* dialog, const std::string& path, bool saving) {
   }
 }
 
-std::string takeFilename(GtkWidget* dialog) {
-  gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
-  if (name == nullptr) return {};
-  std::string result(name);
-  g_free(name);
+FileDialogAnswerer gFileDialogAnswerer = nullptr;
+
+// Runs the chooser and destroys it; the chosen names once it is accepted.
+std::vector<std::string> runChooser(GtkWidget* dialog) {
+  std::vector<std::string> result;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
+    for (GSList* n = names; n != nullptr; n = n->next) {
+      result.emplace_back(static_cast<const char*>(n->data));
+      g_free(n->data);
+    }
+    g_slist_free(names);
+  }
+  gtk_widget_destroy(dialog);
   return result;
+}
+
+FileDialogOutcome askAnswerer(FileDialogKind kind, const std::string& title, bool multiple) {
+  if (gFileDialogAnswerer == nullptr) return {};
+  FileDialogRequest request;
+  request.kind = kind;
+  request.title = title;
+  request.multiple = multiple;
+  return gFileDialogAnswerer(request);
 }
 
 }  // namespace
@@ -122,59 +141,57 @@ Answer questionBox(const std::string& title, const std::string& text) {
 
 std::vector<std::string> openFileDialog(const std::string& title, const std::string& defaultFile,
                                         const std::string& filter, bool multiple) {
-  std::vector<std::string> result;
-  if (!state().initialized) return result;
+  if (!state().initialized) return {};
+  FileDialogOutcome outcome = askAnswerer(FileDialogKind::Open, title, multiple);
+  if (outcome.answered) return outcome.paths;
   GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_OPEN, GTK_STOCK_OPEN);
   gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(dialog), multiple);
   addFilters(dialog, filter);
   startAt(dialog, defaultFile, false);
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-    GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
-    for (GSList* n = names; n != nullptr; n = n->next) {
-      result.emplace_back(static_cast<const char*>(n->data));
-      g_free(n->data);
-    }
-    g_slist_free(names);
-  }
-  gtk_widget_destroy(dialog);
-  return result;
+  return runChooser(dialog);
 }
 
 std::string saveFileDialog(const std::string& title, const std::string& defaultFile, const std::string& filter) {
   if (!state().initialized) return {};
-  GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SAVE, GTK_STOCK_SAVE);
-  gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), FALSE);
-  addFilters(dialog, filter);
-  startAt(dialog, defaultFile, true);
-  std::string result;
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) result = takeFilename(dialog);
-  gtk_widget_destroy(dialog);
-  return result;
+  FileDialogOutcome outcome = askAnswerer(FileDialogKind::Save, title, false);
+  if (!outcome.answered) {
+    GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SAVE, GTK_STOCK_SAVE);
+    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), FALSE);
+    addFilters(dialog, filter);
+    startAt(dialog, defaultFile, true);
+    outcome.paths = runChooser(dialog);
+  }
+  return outcome.paths.empty() ? std::string() : outcome.paths.front();
 }
 
 std::string folderDialog(const std::string& title, const std::string& initialFolder) {
   if (!state().initialized) return {};
-  // GTK makes the folder that a name typed into the dialog names when it
-  // answers its accept responses itself; with a response of our own it does
-  // not, and only an existing folder is taken.
-  constexpr gint kChooseFolder = 1;
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(displayName(title).c_str(), nullptr,
-                                                  GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_CANCEL,
-                                                  GTK_RESPONSE_CANCEL, GTK_STOCK_OPEN, kChooseFolder, nullptr);
-  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
-  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), kChooseFolder);
-  gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
-  if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), initialFolder.c_str());
-  std::string result;
-  while (gtk_dialog_run(GTK_DIALOG(dialog)) == kChooseFolder) {
-    const std::string chosen = takeFilename(dialog);
-    if (chosen.empty() || !g_file_test(chosen.c_str(), G_FILE_TEST_IS_DIR)) continue;  // the dialog stays
-    result = chosen.back() == '/' ? chosen : chosen + "/";
-    break;
+  FileDialogOutcome outcome = askAnswerer(FileDialogKind::Folder, title, false);
+  if (!outcome.answered) {
+    // GTK makes the folder that a name typed into the dialog names when it
+    // answers its accept responses itself; with a response of our own it does
+    // not, and only an existing folder is taken.
+    constexpr gint kChooseFolder = 1;
+    GtkWidget* dialog = newChooser(title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_OPEN, kChooseFolder);
+    if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), initialFolder.c_str());
+    while (gtk_dialog_run(GTK_DIALOG(dialog)) == kChooseFolder) {
+      gchar* chosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+      const bool isFolder = chosen != nullptr && g_file_test(chosen, G_FILE_TEST_IS_DIR);
+      if (isFolder) outcome.paths.emplace_back(chosen);
+      g_free(chosen);
+      if (isFolder) break;  // anything else leaves the dialog open
+    }
+    gtk_widget_destroy(dialog);
   }
-  gtk_widget_destroy(dialog);
+  std::string result = outcome.paths.empty() ? std::string() : outcome.paths.front();
+  if (!result.empty() && result.back() != '/') result += '/';
   return result;
 }
+
+namespace detail {
+
+void setFileDialogAnswerer(FileDialogAnswerer answerer) { gFileDialogAnswerer = answerer; }
+
+}  // namespace detail
 
 }  // namespace zandrel::ui

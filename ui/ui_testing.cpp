@@ -1,5 +1,7 @@
 #include "ui/ui_testing.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <deque>
 #include <iterator>
@@ -98,9 +100,11 @@ GtkTreeView* multipleSelectionView(GtkWidget* widget) {
 struct PendingAnswer {
   DialogAnswer answer = DialogAnswer::Ok;
   std::vector<std::string> paths;
-  bool pathsGiven = false;
-  int ticks = 0;
-  std::optional<std::string> typed;  // a name for the location field, then Enter
+  bool realChooser = false;  // a file dialog shows the toolkit's chooser, worked as a user would
+  bool folderSet = false;
+  int ticks = 0;             // ticks spent at the front of the line
+  gint64 frontSince = 0;     // when it came to the front
+  std::optional<std::string> typed;  // a name for the real chooser's location field, then Enter
 };
 
 GtkWidget* findEntry(GtkWidget* widget) {
@@ -144,86 +148,6 @@ bool typeIntoChooser(GtkWidget* dialog, const std::string& name) {
   return true;
 }
 
-// Sets the paths on a file chooser; true once the chooser reports them (its
-// folder loads in the background, so this may take a few ticks).
-bool choosePaths(GtkFileChooser* chooser, PendingAnswer& pending) {
-  const GtkFileChooserAction action = gtk_file_chooser_get_action(chooser);
-  std::vector<std::string> wanted;
-  for (const std::string& path : pending.paths) wanted.push_back(withoutTrailingSlash(path));
-  if (!pending.pathsGiven) {
-    pending.pathsGiven = true;
-    if (action == GTK_FILE_CHOOSER_ACTION_SAVE) {
-      const std::string& path = wanted.front();
-      const size_t slash = path.rfind('/');
-      gtk_file_chooser_set_current_folder(chooser, slash == 0 ? "/" : path.substr(0, slash).c_str());
-      gtk_file_chooser_set_current_name(chooser, path.substr(slash + 1).c_str());
-    } else if (action == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER) {
-      gtk_file_chooser_set_current_folder(chooser, wanted.front().c_str());
-    } else {
-      gtk_file_chooser_select_filename(chooser, wanted.front().c_str());
-    }
-    return false;
-  }
-  std::vector<std::string> chosen = chosenPaths(chooser);
-  std::sort(chosen.begin(), chosen.end());
-  std::sort(wanted.begin(), wanted.end());
-  if (chosen == wanted) return true;
-  if (action != GTK_FILE_CHOOSER_ACTION_OPEN || chosen.empty()) return false;  // still loading
-  // The chooser's own select call keeps only the last file, so pick the
-  // others in its file list as a Ctrl+click would.
-  GtkTreeView* view = multipleSelectionView(GTK_WIDGET(chooser));
-  if (view == nullptr) return false;
-  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
-  const int rows = gtk_tree_model_iter_n_children(gtk_tree_view_get_model(view), nullptr);
-  for (int row = 0; row < rows; ++row) {
-    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
-    if (!gtk_tree_selection_path_is_selected(selection, path)) {
-      gtk_tree_selection_select_path(selection, path);
-      std::vector<std::string> now = chosenPaths(chooser);
-      std::sort(now.begin(), now.end());
-      std::vector<std::string> added;
-      std::set_difference(now.begin(), now.end(), chosen.begin(), chosen.end(), std::back_inserter(added));
-      const bool keep = added.size() == 1 && std::binary_search(wanted.begin(), wanted.end(), added.front());
-      if (keep) {
-        chosen = now;
-      } else {
-        gtk_tree_selection_unselect_path(selection, path);
-      }
-    }
-    gtk_tree_path_free(path);
-  }
-  return false;
-}
-
-// Answers wait in line: each dialog that opens gets the oldest one, and a
-// dialog already answered is never answered again.
-std::deque<PendingAnswer> gPendingAnswers;
-guint gAnswerSource = 0;
-constexpr const char* kAnsweredMark = "zandrel-test-answered";
-
-bool answerOne(PendingAnswer* pending, GtkWidget* dialog);
-
-gboolean answerTick(gpointer) {
-  if (gPendingAnswers.empty()) {
-    gAnswerSource = 0;
-    return FALSE;
-  }
-  PendingAnswer& pending = gPendingAnswers.front();
-  GtkWidget* dialog = modalDialog();
-  if (dialog != nullptr && g_object_get_data(G_OBJECT(dialog), kAnsweredMark) != nullptr) dialog = nullptr;
-  ++pending.ticks;
-  if (dialog == nullptr) {
-    if (pending.ticks >= 1000) gPendingAnswers.pop_front();  // about 20 s for the dialog to appear
-    return TRUE;
-  }
-  if (answerOne(&pending, dialog)) {
-    // A typed name may leave the dialog open for the next answer.
-    if (!pending.typed) g_object_set_data(G_OBJECT(dialog), kAnsweredMark, GINT_TO_POINTER(1));
-    gPendingAnswers.pop_front();
-  }
-  return TRUE;
-}
-
 // A widget's rectangle in screen coordinates; a window's is its whole drawn area.
 GdkRectangle onScreen(GtkWidget* widget) {
   GdkRectangle rect{};
@@ -241,44 +165,196 @@ GdkRectangle onScreen(GtkWidget* widget) {
   return rect;
 }
 
-// True once the dialog got its response.
-bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
-  const bool accept = pending->answer == DialogAnswer::Ok || pending->answer == DialogAnswer::Yes;
-  if (GTK_IS_FILE_CHOOSER(dialog) && pending->typed) {
-    if (!typeIntoChooser(dialog, *pending->typed)) return pending->ticks >= 1000;
-    gLastTitle = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
-    gLastText.clear();
+// Answers wait in line: each dialog that opens gets the oldest one, and a
+// dialog already answered is never answered again.
+std::deque<PendingAnswer> gPendingAnswers;
+guint gAnswerSource = 0;
+constexpr const char* kAnsweredMark = "zandrel-test-answered";
+
+// How long the oldest answer waits for its dialog, or a real chooser for its
+// paths to show: both this many ticks (they count only while the loop runs,
+// so time a test spends outside it does not count) and this long by the clock
+// (ticks come fast on an idle machine).
+constexpr int kPatienceTicks = 1000;
+constexpr gint64 kPatienceMicroseconds = 30 * G_USEC_PER_SEC;
+
+bool outOfPatience(const PendingAnswer& pending) {
+  return pending.ticks >= kPatienceTicks && g_get_monotonic_time() - pending.frontSince >= kPatienceMicroseconds;
+}
+
+void popAnswer() {
+  gPendingAnswers.pop_front();
+  if (!gPendingAnswers.empty()) {
+    gPendingAnswers.front().ticks = 0;
+    gPendingAnswers.front().frontSince = g_get_monotonic_time();
+  }
+}
+
+// The answers after a failed one were meant for the dialogs after it: none
+// of them may answer something else.
+void giveUp(const std::string& why) {
+  ADD_FAILURE() << why;
+  gPendingAnswers.clear();
+}
+
+std::string answerName(DialogAnswer answer) {
+  switch (answer) {
+    case DialogAnswer::Ok:
+      return "Ok";
+    case DialogAnswer::Yes:
+      return "Yes";
+    case DialogAnswer::No:
+      return "No";
+    case DialogAnswer::Cancel:
+      break;
+  }
+  return "Cancel";
+}
+
+std::string joined(const std::vector<std::string>& paths) {
+  std::string text;
+  for (const std::string& path : paths) text += (text.empty() ? "\"" : ", \"") + path + "\"";
+  return text.empty() ? "nothing" : text;
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
+}
+
+std::string currentFolder(GtkFileChooser* chooser) {
+  gchar* folder = gtk_file_chooser_get_current_folder(chooser);
+  std::string result = folder != nullptr ? folder : "";
+  g_free(folder);
+  return result;
+}
+
+// Picks the wanted files in the chooser's file list as Ctrl+clicks would: the
+// chooser's own select call keeps only the last file of several.
+void pickRows(GtkFileChooser* chooser, const std::vector<std::string>& wanted) {
+  GtkTreeView* view = multipleSelectionView(GTK_WIDGET(chooser));
+  if (view == nullptr) return;
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
+  std::vector<std::string> chosen = chosenPaths(chooser);
+  std::sort(chosen.begin(), chosen.end());
+  const int rows = gtk_tree_model_iter_n_children(gtk_tree_view_get_model(view), nullptr);
+  for (int row = 0; row < rows; ++row) {
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    if (!gtk_tree_selection_path_is_selected(selection, path)) {
+      gtk_tree_selection_select_path(selection, path);
+      std::vector<std::string> now = chosenPaths(chooser);
+      std::sort(now.begin(), now.end());
+      std::vector<std::string> added;
+      std::set_difference(now.begin(), now.end(), chosen.begin(), chosen.end(), std::back_inserter(added));
+      if (added.size() == 1 && std::binary_search(wanted.begin(), wanted.end(), added.front())) {
+        chosen = now;
+      } else {
+        gtk_tree_selection_unselect_path(selection, path);
+      }
+    }
+    gtk_tree_path_free(path);
+  }
+}
+
+// Works the chooser toward the wanted paths; true once it shows exactly them
+// in the wanted folder. It never accepts anything else: a name the chooser
+// completed or a folder it has not listed yet only makes it wait.
+bool choosePaths(GtkFileChooser* chooser, PendingAnswer& pending, std::vector<std::string>* shown) {
+  const GtkFileChooserAction action = gtk_file_chooser_get_action(chooser);
+  std::vector<std::string> wanted;
+  for (const std::string& path : pending.paths) wanted.push_back(withoutTrailingSlash(path));
+  std::sort(wanted.begin(), wanted.end());
+  const std::string folder = action == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER ? wanted.front() : folderOf(wanted.front());
+  if (!pending.folderSet) {
+    pending.folderSet = true;
+    gtk_file_chooser_set_current_folder(chooser, folder.c_str());
+    if (action == GTK_FILE_CHOOSER_ACTION_SAVE) {
+      gtk_file_chooser_set_current_name(chooser, wanted.front().substr(wanted.front().rfind('/') + 1).c_str());
+    }
+    return false;
+  }
+  if (currentFolder(chooser) != folder) return false;
+  std::vector<std::string> chosen = chosenPaths(chooser);
+  std::sort(chosen.begin(), chosen.end());
+  if (chosen != wanted && action == GTK_FILE_CHOOSER_ACTION_OPEN) {
+    if (!std::includes(wanted.begin(), wanted.end(), chosen.begin(), chosen.end())) {
+      gtk_file_chooser_unselect_all(chooser);
+    } else if (gtk_file_chooser_get_select_multiple(chooser)) {
+      pickRows(chooser, wanted);
+    } else {
+      gtk_file_chooser_select_filename(chooser, wanted.front().c_str());
+    }
+    chosen = chosenPaths(chooser);
+    std::sort(chosen.begin(), chosen.end());
+  }
+  *shown = chosen;
+  return chosen == wanted;
+}
+
+void noteDialog(GtkWidget* dialog) {
+  const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
+  gLastTitle = title != nullptr ? title : "";
+  gLastText.clear();
+}
+
+// True once the real chooser got its response.
+bool answerChooser(PendingAnswer& pending, GtkWidget* dialog) {
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+  const bool accept = pending.answer == DialogAnswer::Ok || pending.answer == DialogAnswer::Yes;
+  if (accept && pending.paths.empty()) {
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    giveUp("a real file chooser is accepted only with the paths to choose (cancelled it)");
     return true;
   }
-  if (GTK_IS_FILE_CHOOSER(dialog)) {
-    if (accept && !pending->paths.empty() && !choosePaths(GTK_FILE_CHOOSER(dialog), *pending) &&
-        pending->ticks < 1000) {
-      return false;
+  if (accept) {
+    std::vector<std::string> shown;
+    if (!choosePaths(chooser, pending, &shown)) {
+      if (!outOfPatience(pending)) return false;
+      const std::string title = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
+      gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+      giveUp("the file chooser \"" + title + "\" never showed " + joined(pending.paths) + " in \"" +
+             folderOf(pending.paths.front()) + "\"; it showed " + joined(shown) + " in \"" + currentFolder(chooser) +
+             "\" (cancelled it)");
+      return true;
     }
-    gLastTitle = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
-    gLastText.clear();
-    // A folder is accepted by the default button, whatever response it gives.
-    const bool folder = gtk_file_chooser_get_action(GTK_FILE_CHOOSER(dialog)) == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER;
-    if (!accept || !folder || !gtk_window_activate_default(GTK_WINDOW(dialog))) {
-      gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
-    }
+  }
+  noteDialog(dialog);
+  // A folder is accepted by the default button, whatever response it gives.
+  const bool folder = gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER;
+  if (!accept || !folder || !gtk_window_activate_default(GTK_WINDOW(dialog))) {
+    gtk_dialog_response(GTK_DIALOG(dialog), accept ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+  }
+  return true;
+}
+
+// True once the name is typed; the chooser stays open for the next answer.
+bool typeAnswer(PendingAnswer& pending, GtkWidget* dialog) {
+  if (!typeIntoChooser(dialog, *pending.typed)) {
+    if (!outOfPatience(pending)) return false;
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    giveUp("the file chooser never showed a location field to type \"" + *pending.typed + "\" into (cancelled it)");
     return true;
   }
-  // Drawn and placed first, so its place on the screen can be told.
-  if (!gtk_widget_get_mapped(dialog) && pending->ticks < 1000) return false;
+  noteDialog(dialog);
+  return true;
+}
+
+// True once the box got its response; it is drawn and placed first, so its
+// place on the screen can be told.
+bool answerBox(const PendingAnswer& pending, GtkWidget* dialog) {
+  if (!gtk_widget_get_mapped(dialog) && !outOfPatience(pending)) return false;
   pumpEvents();
   gLastRect = onScreen(dialog);
   gLastButtons.clear();
   GList* buttons = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_action_area(GTK_DIALOG(dialog))));
   for (GList* b = buttons; b != nullptr; b = b->next) gLastButtons.push_back(onScreen(GTK_WIDGET(b->data)));
   g_list_free(buttons);
-  const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
-  gLastTitle = title != nullptr ? title : "";
+  noteDialog(dialog);
   GtkWidget* label = findLabel(gtk_dialog_get_content_area(GTK_DIALOG(dialog)),
                                gtk_dialog_get_action_area(GTK_DIALOG(dialog)));
   gLastText = label != nullptr ? gtk_label_get_text(GTK_LABEL(label)) : "";
   gint response = GTK_RESPONSE_DELETE_EVENT;
-  switch (pending->answer) {
+  switch (pending.answer) {
     case DialogAnswer::Ok:
       response = GTK_RESPONSE_OK;
       break;
@@ -293,6 +369,68 @@ bool answerOne(PendingAnswer* pending, GtkWidget* dialog) {
   }
   gtk_dialog_response(GTK_DIALOG(dialog), response);
   return true;
+}
+
+gboolean answerTick(gpointer) {
+  if (gPendingAnswers.empty()) {
+    gAnswerSource = 0;
+    return FALSE;
+  }
+  PendingAnswer& pending = gPendingAnswers.front();
+  GtkWidget* dialog = modalDialog();
+  if (dialog != nullptr && g_object_get_data(G_OBJECT(dialog), kAnsweredMark) != nullptr) dialog = nullptr;
+  ++pending.ticks;
+  if (dialog == nullptr) {
+    if (outOfPatience(pending)) {
+      giveUp("no dialog opened for the answer " + answerName(pending.answer) + " with " + joined(pending.paths));
+    }
+    return TRUE;
+  }
+  const bool typing = pending.typed.has_value();
+  if (GTK_IS_FILE_CHOOSER(dialog) && typing) {
+    if (!typeAnswer(pending, dialog)) return TRUE;
+  } else if (GTK_IS_FILE_CHOOSER(dialog)) {
+    if (!answerChooser(pending, dialog)) return TRUE;
+  } else if (!answerBox(pending, dialog)) {
+    return TRUE;
+  }
+  // A typed name may leave the chooser open for the next answer.
+  if (!typing) g_object_set_data(G_OBJECT(dialog), kAnsweredMark, GINT_TO_POINTER(1));
+  if (!gPendingAnswers.empty()) popAnswer();  // giving up may have dropped them all
+  return TRUE;
+}
+
+// File and folder dialogs are answered before any chooser shows, unless the
+// answer asks for the real chooser.
+FileDialogOutcome answerFileDialog(const FileDialogRequest& request) {
+  FileDialogOutcome outcome;
+  outcome.answered = true;
+  if (gPendingAnswers.empty()) {
+    ADD_FAILURE() << "the file dialog \"" << request.title << "\" opened with no answer waiting (cancelled it)";
+    return outcome;
+  }
+  if (gPendingAnswers.front().realChooser) return {};
+  const PendingAnswer pending = gPendingAnswers.front();
+  popAnswer();
+  gLastTitle = request.title;
+  gLastText.clear();
+  if (pending.answer != DialogAnswer::Ok && pending.answer != DialogAnswer::Yes) return outcome;
+  const bool several = request.kind == FileDialogKind::Open && request.multiple;
+  if (pending.paths.empty() || (pending.paths.size() > 1 && !several)) {
+    giveUp("the file dialog \"" + request.title + "\" cannot take " + joined(pending.paths) + " (cancelled it)");
+    return outcome;
+  }
+  for (const std::string& path : pending.paths) outcome.paths.push_back(withoutTrailingSlash(path));
+  return outcome;
+}
+
+// Set before any test runs, so no file dialog of a test can wait for a user.
+[[maybe_unused]] const bool gAnswererSet = (detail::setFileDialogAnswerer(&answerFileDialog), true);
+
+void queueAnswer(PendingAnswer pending) {
+  pending.frontSince = g_get_monotonic_time();
+  gPendingAnswers.push_back(std::move(pending));
+  if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
 }
 
 }  // namespace
@@ -649,15 +787,22 @@ void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths
   PendingAnswer pending;
   pending.answer = answer;
   pending.paths = paths;
-  gPendingAnswers.push_back(std::move(pending));
-  if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
+  queueAnswer(std::move(pending));
+}
+
+void answerNextChooser(DialogAnswer answer, const std::vector<std::string>& paths) {
+  PendingAnswer pending;
+  pending.answer = answer;
+  pending.paths = paths;
+  pending.realChooser = true;
+  queueAnswer(std::move(pending));
 }
 
 void typeIntoNextFileDialog(const std::string& name) {
   PendingAnswer pending;
   pending.typed = name;
-  gPendingAnswers.push_back(std::move(pending));
-  if (gAnswerSource == 0) gAnswerSource = g_timeout_add(20, answerTick, nullptr);
+  pending.realChooser = true;
+  queueAnswer(std::move(pending));
 }
 
 void forgetDialogs() {

@@ -74,9 +74,19 @@ int captionTextWidth(int gadget);
 
 enum class DialogAnswer { Ok, Yes, No, Cancel };
 // Answers the next modal dialog that opens: message and question boxes get
-// the response of that button (Cancel closes the box), file dialogs get the
-// paths set first (Ok or Yes accepts them, No or Cancel cancels).
+// the response of that button (Cancel closes the box). A file or folder
+// dialog is answered before any chooser shows: Ok or Yes makes the paths its
+// result (as the chooser gives them: absolute, no trailing "/"), No or Cancel
+// cancels it. A file dialog that opens with no answer waiting, an answer that
+// waits about half a minute for its dialog and a chooser that never shows its
+// paths fail the test; the answers still waiting are dropped then.
 void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths = {});
+// As answerNextDialog, but the next file or folder dialog shows the toolkit's
+// real chooser: its folder and paths are set the way a user picks them, and
+// Ok or Yes accepts only once the chooser shows exactly those paths in their
+// folder. A name that another one in the folder extends may get completed by
+// the chooser, so tests keep such names apart.
+void answerNextChooser(DialogAnswer answer, const std::vector<std::string>& paths = {});
 // Types a name into the next file or folder dialog's location field and
 // presses Enter, as a user would. That dialog may stay open: the next answer
 // goes to it too.

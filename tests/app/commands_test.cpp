@@ -84,7 +84,7 @@ TEST_F(CommandsTest, AddFolderRemembersTheChosenFolder) {
 TEST_F(CommandsTest, AddFilesTakesEveryChosenFile) {
   const std::string a = writeFile("one.bin", "1");
   const std::string b = writeFile("two.bin", "2");
-  drive::answerNextDialog(Answer::Ok, {a, b});
+  drive::answerNextChooser(Answer::Ok, {a, b});  // the toolkit's own chooser, end to end
   drive::activateMenuItem(AddFilesTool);
   settle();
   EXPECT_EQ(rows(LocationsList), (std::vector<std::string>{a, b}));

@@ -111,20 +111,15 @@ TEST_F(FileActionsTest, MoveReplacesAnExistingFileAndRemovesTheRow) {
 }
 
 TEST_F(FileActionsTest, MoveAcrossFileSystemsCopiesAndDeletes) {
-  char pattern[] = "/dev/shm/zandrel-move-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string shm = pattern;
-  struct stat a, b;
-  ASSERT_EQ(stat(shm.c_str(), &a), 0);
-  ASSERT_EQ(stat(path().c_str(), &b), 0);
-  if (a.st_dev == b.st_dev) GTEST_SKIP() << "no second file system";
+  const testing::ShmFolder folder;
+  if (!folder.onAnotherFileSystemThan(path())) GTEST_SKIP() << "no second file system";
+  const std::string& shm = folder.path();
   const std::string source = writeFile("from/far.bin", std::string(700000, 'f'));
   addRow(source, true);
   run(MoveButton, Answer::Ok, {shm});
   EXPECT_EQ(ui::rowCount(ResultsList), 0);
   EXPECT_FALSE(fs::exists(source));
   EXPECT_EQ(readAll(shm + "/far.bin"), std::string(700000, 'f'));
-  fs::remove_all(shm);
 }
 
 TEST_F(FileActionsTest, CopyKeepsRowsAndTheLastOfOneNameWins) {
@@ -296,9 +291,9 @@ TEST_F(FileActionsTest, StopDuringTheLastStepsOfAMoveKeepsItsSuccess) {
 }
 
 TEST_F(FileActionsTest, CloseRequestStopsALongCopyWithoutTrace) {
-  char pattern[] = "/dev/shm/zandrel-copy-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string target = pattern;
+  const testing::ShmFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string& target = folder.path();
   for (int i = 0; i < 3; ++i) {
     const std::string file = path("big/file" + std::to_string(i));
     fs::create_directories(path("big"));
@@ -330,7 +325,6 @@ TEST_F(FileActionsTest, CloseRequestStopsALongCopyWithoutTrace) {
     EXPECT_EQ(fs::file_size(target + "/" + name), 256u << 20) << name;
   }
   EXPECT_EQ(testing::openFilesUnder(target), 0);
-  fs::remove_all(target);
 }
 
 }  // namespace

@@ -284,8 +284,8 @@ TEST_F(IniDocumentTest, OpenFailsOnWhatIsNoReadableFile) {
   symlink(path("nowhere").c_str(), path("dangling").c_str());
   makeFolder("folder");
   ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
-  for (const char* name : {"missing", "dangling", "folder", "pipe", "/dev/zero"}) {
-    const std::string target = name[0] == '/' ? name : path(name);
+  for (const char* name : {"missing", "dangling", "folder", "pipe"}) {
+    const std::string target = path(name);
     EXPECT_FALSE(openIniFile(target)) << name;
     EXPECT_FALSE(selectIniGroup("g")) << name;
     EXPECT_TRUE(selectIniGroup("")) << name;

@@ -24,28 +24,6 @@ std::string bigContent() {
   return content;
 }
 
-// A folder on another file system than /tmp, for the copy-and-delete path of a move.
-class ShmFolder {
- public:
-  ShmFolder() {
-    std::string pattern = "/dev/shm/zandrel-test-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~ShmFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-bool sameFileSystem(const std::string& a, const std::string& b) {
-  struct stat first, second;
-  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev;
-}
-
 class FileOperationsTest : public testing::TempDirTest {
  protected:
   std::atomic<bool> noStop{false};
@@ -116,8 +94,8 @@ TEST_F(FileOperationsTest, MoveRenamesOverAnExistingFile) {
 }
 
 TEST_F(FileOperationsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
-  ShmFolder shm;
-  if (shm.path().empty() || sameFileSystem(shm.path(), path())) GTEST_SKIP() << "no second file system";
+  testing::ShmFolder shm;
+  if (!shm.onAnotherFileSystemThan(path())) GTEST_SKIP() << "no second file system";
   const std::string content = bigContent();
   const std::string source = writeFile("from/big.bin", content);
   const std::string target = targetPathIn(shm.path(), source);
@@ -134,8 +112,8 @@ TEST_F(FileOperationsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
 }
 
 TEST_F(FileOperationsTest, MoveWhoseSourceCannotGoKeepsTheEarlierTarget) {
-  ShmFolder shm;
-  if (shm.path().empty() || sameFileSystem(shm.path(), path())) GTEST_SKIP() << "no second file system";
+  testing::ShmFolder shm;
+  if (!shm.onAnotherFileSystemThan(path())) GTEST_SKIP() << "no second file system";
   const std::string source = writeFile("locked/file.txt", "source");
   // An immutable folder refuses to lose its entries, even to root.
   if (std::system(("chattr +i '" + path("locked") + "' 2>/dev/null").c_str()) != 0) {

@@ -1,7 +1,8 @@
 #pragma once
-// Each test gets a folder of its own under /tmp, removed afterwards.
+// Each test gets a folder of its own under $TMPDIR, removed afterwards.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,6 +17,7 @@ namespace zandrel::testing {
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The test runner points TMPDIR at a folder of this test run's own.
     std::string pattern = (std::filesystem::temp_directory_path() / "zandrel-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
@@ -46,6 +48,33 @@ class TempDirTest : public ::testing::Test {
 
  private:
   std::filesystem::path root_;
+};
+
+// A fresh folder on /dev/shm, for what needs a second file system beside the
+// test's folder; removed with everything in it. Its path is empty when none
+// could be made.
+class ShmFolder {
+ public:
+  ShmFolder() {
+    std::string pattern = "/dev/shm/zandrel-test-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~ShmFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  ShmFolder(const ShmFolder&) = delete;
+  ShmFolder& operator=(const ShmFolder&) = delete;
+  const std::string& path() const { return path_; }
+  // False also when there is no such folder.
+  bool onAnotherFileSystemThan(const std::string& other) const {
+    struct stat mine, theirs;
+    return !path_.empty() && stat(path_.c_str(), &mine) == 0 && stat(other.c_str(), &theirs) == 0 &&
+           mine.st_dev != theirs.st_dev;
+  }
+
+ private:
+  std::string path_;
 };
 
 // The whole content of a file.

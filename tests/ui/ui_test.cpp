@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -662,22 +663,24 @@ TEST_F(UiTest, QuestionBoxAnswers) {
   EXPECT_EQ(drive::lastDialogText(), "No files/directories selected");
 }
 
+// The toolkit's own chooser, worked as a user would. No name in the folder
+// extends another, so the chooser's completion has nothing to add to one.
 TEST_F(UiTest, FileAndFolderDialogsReturnTheChosenPaths) {
   const std::string a = writeFile("a.txt", "a");
   const std::string b = writeFile("b.txt", "b");
-  drive::answerNextDialog(drive::DialogAnswer::Ok, {a, b});
+  drive::answerNextChooser(drive::DialogAnswer::Ok, {a, b});
   std::vector<std::string> chosen = openFileDialog("Select files", "", "All files (*.*)|*.*", true);
   std::sort(chosen.begin(), chosen.end());
   EXPECT_EQ(chosen, (std::vector<std::string>{a, b}));
   EXPECT_EQ(drive::lastDialogTitle(), "Select files");
 
-  drive::answerNextDialog(drive::DialogAnswer::Cancel);
+  drive::answerNextChooser(drive::DialogAnswer::Cancel);
   EXPECT_TRUE(openFileDialog("Select files", "", "All files (*.*)|*.*", true).empty());
 
   const std::string folder = makeFolder("chosen");
-  drive::answerNextDialog(drive::DialogAnswer::Ok, {folder});
+  drive::answerNextChooser(drive::DialogAnswer::Ok, {folder});
   EXPECT_EQ(folderDialog("Select a directory", path()), folder + "/");
-  drive::answerNextDialog(drive::DialogAnswer::Cancel);
+  drive::answerNextChooser(drive::DialogAnswer::Cancel);
   EXPECT_EQ(folderDialog("Select a directory", folder + "/"), "");
 
   // A typed name picks an existing folder; a new name creates nothing and is not taken.
@@ -693,8 +696,46 @@ TEST_F(UiTest, FileAndFolderDialogsReturnTheChosenPaths) {
   EXPECT_FALSE(std::filesystem::exists(path("other")));
 
   // An existing file is taken without a question about overwriting it.
-  drive::answerNextDialog(drive::DialogAnswer::Ok, {a});
+  drive::answerNextChooser(drive::DialogAnswer::Ok, {a});
   EXPECT_EQ(saveFileDialog("Export", path("results.txt"), "Text|*.txt"), a);
+  drive::answerNextChooser(drive::DialogAnswer::Ok, {path("new.txt")});
+  EXPECT_EQ(saveFileDialog("Export", path("results.txt"), "Text|*.txt"), path("new.txt"));
+  EXPECT_FALSE(drive::answersPending());
+}
+
+// Most tests answer file dialogs before a chooser shows: the paths given are
+// the result. An answer that cannot be one fails the test rather than
+// choosing something else.
+TEST_F(UiTest, FileDialogAnswersGivenBeforeAChooserShowsAreTheResult) {
+  drive::answerNextDialog(drive::DialogAnswer::Ok, {"/x/a", "/x/b/"});
+  EXPECT_EQ(openFileDialog("Select files", "", "", true), (std::vector<std::string>{"/x/a", "/x/b"}));
+  EXPECT_EQ(drive::lastDialogTitle(), "Select files");
+  drive::answerNextDialog(drive::DialogAnswer::Ok, {"/x/folder/"});
+  EXPECT_EQ(folderDialog("Select a directory", ""), "/x/folder/");
+  drive::answerNextDialog(drive::DialogAnswer::Yes, {"/x/out.txt"});
+  EXPECT_EQ(saveFileDialog("Save file as", "", ""), "/x/out.txt");
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");
+  drive::answerNextDialog(drive::DialogAnswer::Cancel, {"/x/out.txt"});
+  EXPECT_EQ(saveFileDialog("Save file as", "", ""), "");
+  drive::answerNextDialog(drive::DialogAnswer::No);
+  EXPECT_TRUE(openFileDialog("Open file", "", "", false).empty());
+  EXPECT_FALSE(drive::answersPending());
+
+  EXPECT_NONFATAL_FAILURE(EXPECT_TRUE(openFileDialog("Open file", "", "", false).empty()), "no answer waiting");
+  EXPECT_NONFATAL_FAILURE(
+      {
+        drive::answerNextDialog(drive::DialogAnswer::Ok, {"/x/a", "/x/b"});
+        drive::answerNextDialog(drive::DialogAnswer::Ok);  // meant for a box after it
+        EXPECT_TRUE(openFileDialog("Open file", "", "", false).empty());
+      },
+      "cannot take");
+  EXPECT_FALSE(drive::answersPending());
+  EXPECT_NONFATAL_FAILURE(
+      {
+        drive::answerNextDialog(drive::DialogAnswer::Ok);
+        EXPECT_EQ(saveFileDialog("Save file as", "", ""), "");
+      },
+      "cannot take");
 }
 
 }  // namespace
