@@ -40,17 +40,26 @@ void sendButton(GtkWidget* widget, GdkEventType type) {
   sendEvent(widget, event);
 }
 
-GtkWidget* findLabel(GtkWidget* widget, GtkWidget* skip) {
-  if (widget == skip) return nullptr;
-  if (GTK_IS_LABEL(widget)) return widget;
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  GtkWidget* found = nullptr;
-  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) {
-    found = findLabel(GTK_WIDGET(c->data), skip);
-  }
-  g_list_free(children);
-  return found;
+
+GtkWidget* findLabel(GtkWidget* root, GtkWidget* skip) {
+  return findWidget(root, [](GtkWidget* w) { return GTK_IS_LABEL(w); }, skip);
+}
+
+GtkTreeView* multipleSelectionView(GtkWidget* root) {
+  GtkWidget* view = findWidget(root, [](GtkWidget* w) {
+    return GTK_IS_TREE_VIEW(w) &&
+           gtk_tree_selection_get_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(w))) == GTK_SELECTION_MULTIPLE;
+  });
+  return view == nullptr ? nullptr : GTK_TREE_VIEW(view);
+}
+
+GtkWidget* findEntry(GtkWidget* root) {
+  return findWidget(root, [](GtkWidget* w) { return GTK_IS_ENTRY(w) && gtk_widget_get_visible(w); });
+}
+
+// The widget inside a file chooser that answers Ctrl+L.
+GtkWidget* locationOwner(GtkWidget* root) {
+  return findWidget(root, [](GtkWidget* w) { return g_signal_lookup("location-popup", G_OBJECT_TYPE(w)) != 0; });
 }
 
 GtkWidget* modalDialog() {
@@ -82,20 +91,6 @@ std::vector<std::string> chosenPaths(GtkFileChooser* chooser) {
   return chosen;
 }
 
-GtkTreeView* multipleSelectionView(GtkWidget* widget) {
-  if (GTK_IS_TREE_VIEW(widget) &&
-      gtk_tree_selection_get_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(widget))) == GTK_SELECTION_MULTIPLE) {
-    return GTK_TREE_VIEW(widget);
-  }
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  GtkTreeView* found = nullptr;
-  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) {
-    found = multipleSelectionView(GTK_WIDGET(c->data));
-  }
-  g_list_free(children);
-  return found;
-}
 
 struct PendingAnswer {
   DialogAnswer answer = DialogAnswer::Ok;
@@ -107,26 +102,7 @@ struct PendingAnswer {
   std::optional<std::string> typed;  // a name for the real chooser's location field, then Enter
 };
 
-GtkWidget* findEntry(GtkWidget* widget) {
-  if (GTK_IS_ENTRY(widget) && gtk_widget_get_visible(widget)) return widget;
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  GtkWidget* found = nullptr;
-  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) found = findEntry(GTK_WIDGET(c->data));
-  g_list_free(children);
-  return found;
-}
 
-// The widget inside a file chooser that answers Ctrl+L.
-GtkWidget* locationOwner(GtkWidget* widget) {
-  if (g_signal_lookup("location-popup", G_OBJECT_TYPE(widget)) != 0) return widget;
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  GtkWidget* found = nullptr;
-  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) found = locationOwner(GTK_WIDGET(c->data));
-  g_list_free(children);
-  return found;
-}
 
 // Opens the chooser's location field (Ctrl+L) and types the name into it;
 // true once it is in and Enter was pressed.
@@ -434,6 +410,19 @@ void queueAnswer(PendingAnswer pending) {
 }
 
 }  // namespace
+
+GtkWidget* findWidget(GtkWidget* root, const std::function<bool(GtkWidget*)>& wanted, GtkWidget* skip) {
+  if (root == nullptr || root == skip) return nullptr;
+  if (wanted(root)) return root;
+  if (!GTK_IS_CONTAINER(root)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+  GtkWidget* found = nullptr;
+  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) {
+    found = findWidget(GTK_WIDGET(c->data), wanted, skip);
+  }
+  g_list_free(children);
+  return found;
+}
 
 GtkWidget* gadgetWidget(int gadget) {
   const Gadget* g = findGadget(gadget);

@@ -5,6 +5,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ GdkRectangle menuWindowRect(int menuItem);
 void closeMenusOf(int menuItem);
 // The gadget's outer rectangle in screen coordinates.
 GdkRectangle screenRect(int gadget);
+
+// The first widget in the tree under root, root included and depth first,
+// that wanted accepts; the tree under skip is passed over.
+GtkWidget* findWidget(GtkWidget* root, const std::function<bool(GtkWidget*)>& wanted, GtkWidget* skip = nullptr);
 
 // The width a gadget needs to show its whole caption in the font it has: the
 // text as drawn plus the border, box or indicator the gadget puts around it

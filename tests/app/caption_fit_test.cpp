@@ -184,14 +184,8 @@ std::string fontOf(GtkWidget* widget) {
   return text;
 }
 
-GtkWidget* firstLabel(GtkWidget* widget) {
-  if (GTK_IS_LABEL(widget)) return widget;
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  GtkWidget* found = nullptr;
-  for (GList* c = children; c != nullptr && found == nullptr; c = c->next) found = firstLabel(GTK_WIDGET(c->data));
-  g_list_free(children);
-  return found;
+GtkWidget* firstLabel(GtkWidget* root) {
+  return drive::findWidget(root, [](GtkWidget* w) { return GTK_IS_LABEL(w); });
 }
 
 GtkWidget* shownDialog() {
