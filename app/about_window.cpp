@@ -1,10 +1,9 @@
 #include "app/about_window.h"
 
 #include "app/program_state.h"
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
-#include "resources/image_numbers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 

@@ -7,20 +7,20 @@
 #include "app/results_export.h"
 #include "app/results_export_csv.h"
 #include "app/results_import.h"
-#include "app/ui_objects.h"
 #include "app/update_check.h"
 #include "app/web_address.h"
 #include "config/languages.h"
 #include "config/settings.h"
 #include "config/translation_tool.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/search_driver.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "results/csv_results.h"
 #include "results/file_actions.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {

@@ -4,13 +4,13 @@
 #include "app/language_switch.h"
 #include "app/layout.h"
 #include "app/program_state.h"
-#include "app/ui_objects.h"
 #include "config/default_language.h"
 #include "config/languages.h"
 #include "config/settings.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 #include "results/column_sorting.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "app/program_state.h"
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/results_list.h"
+#include "engine/ui_strings.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 

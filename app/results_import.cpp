@@ -10,10 +10,9 @@
 #include <thread>
 
 #include "app/program_state.h"
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/results_list.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "engine/unique_fd.h"
 #include "engine/worker_thread.h"
 #include "results/csv_format.h"
@@ -21,6 +20,7 @@
 #include "results/import_window.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 

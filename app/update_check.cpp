@@ -19,9 +19,9 @@
 #include "app/program_state.h"
 #include "app/web_address.h"
 #include "config/languages.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
 
 namespace zandrel {

@@ -3,7 +3,7 @@
 #include "config/ini_document.h"
 #include "config/program_folder.h"
 #include "config/translations.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 
 namespace zandrel {
 

@@ -1,14 +1,14 @@
 #include "config/settings.h"
 
-#include "app/ui_objects.h"
 #include "config/ini_document.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {

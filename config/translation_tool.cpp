@@ -3,13 +3,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui_objects.h"
 #include "config/ini_document.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 
 namespace zandrel {
 

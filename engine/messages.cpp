@@ -1,6 +1,6 @@
 #include "engine/messages.h"
 
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
 
 namespace zandrel {

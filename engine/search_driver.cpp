@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/hash_passes.h"
 #include "engine/messages.h"
 #include "engine/path_collection.h"
@@ -12,8 +10,10 @@
 #include "engine/search_filters.h"
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
+#include "engine/ui_strings.h"
 #include "engine/worker_thread.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {

@@ -6,13 +6,13 @@
 #include <thread>
 #include <unordered_map>
 
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "engine/worker_thread.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 

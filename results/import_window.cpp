@@ -1,10 +1,10 @@
 #include "results/import_window.h"
 
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 
