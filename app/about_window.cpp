@@ -11,7 +11,7 @@ int showAboutWindow() {
   ui::WindowStyle style;
   style.minimizeBox = false;
   style.maximizeBox = false;
-  if (!ui::openWindow(AboutWindow, 280, 115, gUiText[2], style, MainWindow)) return 0;
+  if (!ui::openWindow(AboutWindow, 280, 115, gUiText[kTextAboutZandrel], style, MainWindow)) return 0;
   ui::imageGadget(AboutImageGadget, 10, 10, 64, 64, AboutImage);
   // The lines and the button are the same in every language.
   ui::textGadget(ui::kAnyNumber, 100, 10, 180, 20, gWindowTitle);

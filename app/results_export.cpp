@@ -14,7 +14,8 @@ namespace zandrel {
 void exportResults() {
   const int count = ui::rowCount(ResultsList);
   if (count == 0) return;
-  const std::string chosen = ui::saveFileDialog(gUiText[81], lastExportPath, gUiText[8] + " (*.*)|*.*");
+  const std::string chosen =
+      ui::saveFileDialog(gUiText[kTextSaveFileAs], lastExportPath, gUiText[kTextAllFiles] + " (*.*)|*.*");
   if (chosen.empty()) return;
   lastExportPath = chosen;
 

@@ -13,7 +13,7 @@ namespace zandrel {
 
 void exportCsvResults() {
   if (ui::rowCount(ResultsList) == 0) return;
-  const std::string chosen = ui::saveFileDialog(gUiText[81], lastExportPath, kCsvFilter);
+  const std::string chosen = ui::saveFileDialog(gUiText[kTextSaveFileAs], lastExportPath, kCsvFilter);
   if (chosen.empty()) return;
   lastExportPath = withCsvExtension(chosen);
   const ui::BusyCursor busy(MainWindow);

@@ -106,7 +106,8 @@ void importParseWorker(const std::string* text) {
 void importResults(const std::string& given) {
   std::string path = given;
   if (path.empty()) {
-    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[62], "", gUiText[8] + " (*.*)|*.*", false);
+    const std::vector<std::string> chosen =
+        ui::openFileDialog(gUiText[kTextOpenFile], "", gUiText[kTextAllFiles] + " (*.*)|*.*", false);
     if (chosen.empty() || chosen.front().empty()) return;
     path = chosen.front();
   }

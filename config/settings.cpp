@@ -37,7 +37,7 @@ void chooseOption(int64_t number, int any, int include, int exclude, std::initia
 
 // "Couldn't save the settings in *" with the quoted path for every "*".
 void showSaveError() {
-  std::string message = gUiText[22];
+  std::string message = gUiText[kTextCouldNotSaveSettings];
   const std::string quoted = "\"" + gSettingsPath + "\"";
   for (size_t star = message.find('*'); star != std::string::npos; star = message.find('*', star)) {
     message.replace(star, 1, quoted);
@@ -70,7 +70,7 @@ int64_t parseSettingsNumber(const std::string& text) {
 }
 
 void saveSettings() {
-  if (ui::questionBox(gUiText[79], gUiText[29]) != ui::Answer::Yes) return;
+  if (ui::questionBox(gUiText[kTextSaveConfiguration], gUiText[kTextAskSaveConfiguration]) != ui::Answer::Yes) return;
   if (!createIniFile(gSettingsPath)) {
     showSaveError();
     return;

@@ -1,6 +1,6 @@
 #pragma once
 // The built-in German, Italian and Bulgarian texts, index for index parallel
-// to gUiStrings. Index 83 ("Search") is never shown, so it has no text.
+// to gUiStrings. kTextSearch ("Search") is never shown, so it has no text.
 
 #include <array>
 

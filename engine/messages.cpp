@@ -5,8 +5,8 @@
 
 namespace zandrel {
 
-void showErrorMessage(const std::string& message) { ui::messageBox(gUiText[31], message); }
+void showErrorMessage(const std::string& message) { ui::messageBox(gUiText[kTextError], message); }
 
-void showInfoMessage(const std::string& message) { ui::messageBox(gUiText[48], message); }
+void showInfoMessage(const std::string& message) { ui::messageBox(gUiText[kTextInformation], message); }
 
 }  // namespace zandrel

@@ -42,7 +42,7 @@ bool writeCsvResults(const std::string& path) {
 void importCsvResults(const std::string& given) {
   std::string path = given;
   if (path.empty()) {
-    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[62], "", kCsvFilter, false);
+    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[kTextOpenFile], "", kCsvFilter, false);
     if (chosen.empty()) return;
     path = chosen.front();
   }
