@@ -1,10 +1,9 @@
 #include "app/about_window.h"
 
 #include "app/program_state.h"
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
-#include "resources/image_numbers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 
@@ -12,7 +11,7 @@ int showAboutWindow() {
   ui::WindowStyle style;
   style.minimizeBox = false;
   style.maximizeBox = false;
-  if (!ui::openWindow(AboutWindow, 280, 115, gUiText[2], style, MainWindow)) return 0;
+  if (!ui::openWindow(AboutWindow, 280, 115, gUiText[kTextAboutZandrel], style, MainWindow)) return 0;
   ui::imageGadget(AboutImageGadget, 10, 10, 64, 64, AboutImage);
   // The lines and the button are the same in every language.
   ui::textGadget(ui::kAnyNumber, 100, 10, 180, 20, gWindowTitle);

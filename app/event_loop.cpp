@@ -1,5 +1,7 @@
 #include "app/event_loop.h"
 
+#include <optional>
+
 #include "app/about_window.h"
 #include "app/language_switch.h"
 #include "app/layout.h"
@@ -7,20 +9,20 @@
 #include "app/results_export.h"
 #include "app/results_export_csv.h"
 #include "app/results_import.h"
-#include "app/ui_objects.h"
 #include "app/update_check.h"
 #include "app/web_address.h"
 #include "config/languages.h"
 #include "config/settings.h"
 #include "config/translation_tool.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/search_driver.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "results/csv_results.h"
 #include "results/file_actions.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {
@@ -67,12 +69,14 @@ void addDroppedLocations(const std::string& droppedText) {
 }
 
 void addFilesCommand() {
-  const std::string filter = gUiText[8] + " (*.*)|*.*";
-  for (const std::string& path : ui::openFileDialog(gUiText[94], "", filter, true)) addSearchLocation(path);
+  const std::string filter = gUiText[kTextAllFiles] + " (*.*)|*.*";
+  for (const std::string& path : ui::openFileDialog(gUiText[kTextSelectFiles], "", filter, true)) {
+    addSearchLocation(path);
+  }
 }
 
 void addFolderCommand() {
-  const std::string folder = ui::folderDialog(gUiText[90], lastFolderPath);
+  const std::string folder = ui::folderDialog(gUiText[kTextSelectDirectory], lastFolderPath);
   if (folder.empty()) return;
   lastFolderPath = folder;
   addSearchLocation(folder);
@@ -84,7 +88,8 @@ void removeSelectedLocations() {
   for (int row = 0; row < count && !anySelected; ++row) {
     anySelected = (ui::rowState(LocationsList, row) & ui::kRowSelected) != 0;
   }
-  if (!anySelected || ui::questionBox(gUiText[25], gUiText[28]) != ui::Answer::Yes) return;
+  if (!anySelected) return;
+  if (ui::questionBox(gUiText[kTextDeleteItems], gUiText[kTextAskDeleteSelectedItems]) != ui::Answer::Yes) return;
   for (int row = count - 1; row >= 0; --row) {
     if (ui::rowState(LocationsList, row) & ui::kRowSelected) ui::removeRow(LocationsList, row);
   }
@@ -92,7 +97,9 @@ void removeSelectedLocations() {
 
 void clearLocations() {
   if (ui::rowCount(LocationsList) == 0) return;
-  if (ui::questionBox(gUiText[24], gUiText[27]) == ui::Answer::Yes) ui::clearRows(LocationsList);
+  if (ui::questionBox(gUiText[kTextDeleteAllItems], gUiText[kTextAskDeleteAllItems]) == ui::Answer::Yes) {
+    ui::clearRows(LocationsList);
+  }
 }
 
 void selectAllRows() {
@@ -119,7 +126,9 @@ void selectDuplicateRows() {
 
 void clearResultsList() {
   if (ui::rowCount(ResultsList) == 0) return;
-  if (ui::questionBox(gUiText[24], gUiText[27]) == ui::Answer::Yes) ui::clearRows(ResultsList);
+  if (ui::questionBox(gUiText[kTextDeleteAllItems], gUiText[kTextAskDeleteAllItems]) == ui::Answer::Yes) {
+    ui::clearRows(ResultsList);
+  }
 }
 
 void keepOneAlgorithm(int clickedBox) {
@@ -137,14 +146,14 @@ bool validateSizeLimits() {
     gMinSize = parseSizeField(ui::gadgetText(MinSizeField));
     gMaxSize = parseSizeField(ui::gadgetText(MaxSizeField));
     const bool maximumGiven = !trimBlanks(ui::gadgetText(MaxSizeField)).empty();
-    int refusal = -1;
+    std::optional<UiTextId> refusal;
     if ((exclude && gMaxSize < 1) || (include && gMaxSize < 1 && maximumGiven)) {
-      refusal = 91;
+      refusal = kTextPositiveNumber;
     } else if (gMaxSize < gMinSize && maximumGiven) {
-      refusal = 53;
+      refusal = kTextMaximumBelowMinimum;
     }
-    if (refusal >= 0) {
-      showErrorMessage(gUiText[refusal]);
+    if (refusal) {
+      showErrorMessage(gUiText[*refusal]);
       ui::setBackgroundColour(MaxSizeField, kRefusedFieldColour);
       return false;
     }

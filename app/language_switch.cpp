@@ -1,9 +1,9 @@
 #include "app/language_switch.h"
 
 #include "app/main_window.h"
-#include "app/ui_objects.h"
 #include "config/languages.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 

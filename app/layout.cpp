@@ -1,7 +1,7 @@
 #include "app/layout.h"
 
-#include "app/ui_objects.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {

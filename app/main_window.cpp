@@ -4,13 +4,13 @@
 #include "app/language_switch.h"
 #include "app/layout.h"
 #include "app/program_state.h"
-#include "app/ui_objects.h"
 #include "config/default_language.h"
 #include "config/languages.h"
 #include "config/settings.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 #include "results/column_sorting.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {
@@ -19,37 +19,71 @@ namespace {
 // read these tables, so the two never drift apart.
 struct TextOf {
   int object;
-  int text;
+  UiTextId text;
 };
 
 constexpr TextOf kGadgetCaptions[] = {
-    {FilesFoldersFrame, 42}, {AlgorithmFrame, 7},   {FileSizeFrame, 43},         {FileTypesFrame, 39},
-    {HiddenCheckBox, 86},    {SubdirsCheckBox, 88}, {SystemCheckBox, 89},        {Md5CheckBox, 52},
-    {Crc32CheckBox, 10},     {Sha1CheckBox, 77},    {SizeAnyOption, 60},         {ExtensionAnyOption, 60},
-    {SizeIncludeOption, 84}, {SizeExcludeOption, 32}, {ExtensionIncludeOption, 85}, {ExtensionExcludeOption, 33},
-    {MinimumLabel, 55},      {MinimumUnitLabel, 9}, {MaximumLabel, 54},          {MaximumUnitLabel, 9},
-    {ExtensionsLabel, 37},   {AddLocationButton, 3}, {RemoveLocationButton, 69}, {ClearLocationsButton, 13},
-    {SelectAllButton, 92},   {ReverseSelectionButton, 76}, {DeleteButton, 23},   {SelectDuplicatesButton, 93},
-    {ClearResultsButton, 15}, {InvertSelectionButton, 49}, {CopyButton, 17},     {MoveButton, 56},
-    {ExportButton, 34},      {ImportButton, 46},
+    {FilesFoldersFrame, kTextFilesAndFolders},
+    {AlgorithmFrame, kTextAlgorithm},
+    {FileSizeFrame, kTextFilesizeSettings},
+    {FileTypesFrame, kTextFileTypes},
+    {HiddenCheckBox, kTextSearchHidden},
+    {SubdirsCheckBox, kTextSearchSubdirectories},
+    {SystemCheckBox, kTextSearchSystem},
+    {Md5CheckBox, kTextMd5},
+    {Crc32CheckBox, kTextCrc32},
+    {Sha1CheckBox, kTextSha1},
+    {SizeAnyOption, kTextNoLimitation},
+    {ExtensionAnyOption, kTextNoLimitation},
+    {SizeIncludeOption, kTextIncludeSizes},
+    {SizeExcludeOption, kTextExcludeSizes},
+    {ExtensionIncludeOption, kTextIncludeExtensions},
+    {ExtensionExcludeOption, kTextExcludeExtensions},
+    {MinimumLabel, kTextMinimum},
+    {MinimumUnitLabel, kTextBytes},
+    {MaximumLabel, kTextMaximum},
+    {MaximumUnitLabel, kTextBytes},
+    {ExtensionsLabel, kTextFileExtensions},
+    {AddLocationButton, kTextAdd},
+    {RemoveLocationButton, kTextRemove},
+    {ClearLocationsButton, kTextClear},
+    {SelectAllButton, kTextSelectAll},
+    {ReverseSelectionButton, kTextReverseSelection},
+    {DeleteButton, kTextDelete},
+    {SelectDuplicatesButton, kTextSelectDuplicates},
+    {ClearResultsButton, kTextClearList},
+    {InvertSelectionButton, kTextInvertSelection},
+    {CopyButton, kTextCopy},
+    {MoveButton, kTextMove},
+    {ExportButton, kTextExport},
+    {ImportButton, kTextImport},
 };
 
 constexpr TextOf kFixedToolTips[] = {
-    {WebsiteLink, 106},      {ExtensionsField, 35},   {MinSizeField, 96},         {MaxSizeField, 96},
-    {AddLocationButton, 5},  {ClearLocationsButton, 14}, {RemoveLocationButton, 70},
+    {WebsiteLink, kTextVisitWebsite},
+    {ExtensionsField, kTextExtensionsHint},
+    {MinSizeField, kTextSizeInBytes},
+    {MaxSizeField, kTextSizeInBytes},
+    {AddLocationButton, kTextAddToList},
+    {ClearLocationsButton, kTextClearAllItems},
+    {RemoveLocationButton, kTextRemoveSelectedItems},
 };
 
 constexpr TextOf kToolBarToolTips[] = {
-    {AddFilesTool, 4}, {AddFolderTool, 6}, {SaveSettingsTool, 80}, {StartSearchTool, 97}};
+    {AddFilesTool, kTextAddFiles},
+    {AddFolderTool, kTextAddFolder},
+    {SaveSettingsTool, kTextSaveCurrentConfiguration},
+    {StartSearchTool, kTextStartSearching},
+};
 
-constexpr int kTabTitles[] = {63, 87, 74};
-constexpr int kColumnTitles[] = {45, 40, 95, 52, 77, 10};
+constexpr UiTextId kTabTitles[] = {kTextOptions, kTextSearchLocations, kTextResults};
+constexpr UiTextId kColumnTitles[] = {kTextGroup, kTextFilename, kTextSize, kTextMd5, kTextSha1, kTextCrc32};
 
 // The gadgets whose tooltip is their own caption.
 constexpr int kFirstSelfTipGadget = HiddenCheckBox;
 constexpr int kLastSelfTipGadget = ImportButton;
 
-const std::string& text(int index) { return gUiText[index]; }
+const std::string& text(UiTextId id) { return gUiText[id]; }
 
 std::string captionOf(int gadget) {
   for (const TextOf& entry : kGadgetCaptions) {
@@ -180,15 +214,15 @@ void setToolTips() {
 
 void buildMainMenu() {
   if (!ui::createMenuBar(MainMenu, MainWindow)) return;
-  ui::menuTitle(text(36));
-  ui::menuItem(StartSearchItem, text(97), SearchIcon);
+  ui::menuTitle(text(kTextFile));
+  ui::menuItem(StartSearchItem, text(kTextStartSearching), SearchIcon);
   ui::menuSeparator();
-  ui::openSubMenu(text(3), AddIcon);
-  ui::menuItem(AddFilesItem, text(41), FilesIcon);
-  ui::menuItem(AddFolderItem, text(44), FolderIcon);
+  ui::openSubMenu(text(kTextAdd), AddIcon);
+  ui::menuItem(AddFilesItem, text(kTextFiles), FilesIcon);
+  ui::menuItem(AddFolderItem, text(kTextFolder), FolderIcon);
   ui::closeSubMenu();
   ui::menuSeparator();
-  ui::openSubMenu(text(50), LanguageIcon);
+  ui::openSubMenu(text(kTextLanguage), LanguageIcon);
   addLanguageMenuItem(GermanItem, gLanguageNameGerman);
   addLanguageMenuItem(EnglishItem, gLanguageNameEnglish);
   addLanguageMenuItem(ItalianItem, gLanguageNameItalian);
@@ -200,20 +234,20 @@ void buildMainMenu() {
     }
   }
   ui::menuSeparator();
-  addLanguageMenuItem(TranslateItem, text(103));
+  addLanguageMenuItem(TranslateItem, text(kTextTranslate));
   ui::closeSubMenu();
   ui::menuSeparator();
-  ui::menuItem(QuitItem, text(68), QuitIcon);
+  ui::menuItem(QuitItem, text(kTextQuit), QuitIcon);
   ui::menuTitle("?");
-  ui::menuItem(WebsiteItem, text(107), WebsiteIcon);
-  ui::menuItem(CheckUpdatesItem, text(11));
-  ui::menuItem(AboutItem, text(1), AboutIcon);
+  ui::menuItem(WebsiteItem, text(kTextWebsite), WebsiteIcon);
+  ui::menuItem(CheckUpdatesItem, text(kTextCheckForUpdates));
+  ui::menuItem(AboutItem, text(kTextAbout), AboutIcon);
 }
 
 void buildAddPopupMenu() {
   if (!ui::createPopupMenu(AddPopupMenu)) return;
-  ui::menuItem(AddFilesPopupItem, text(41), FilesIcon);
-  ui::menuItem(AddFolderPopupItem, text(44), FolderIcon);
+  ui::menuItem(AddFilesPopupItem, text(kTextFiles), FilesIcon);
+  ui::menuItem(AddFolderPopupItem, text(kTextFolder), FolderIcon);
 }
 
 void buildCsvPopupMenus() {

@@ -3,18 +3,19 @@
 #include <string>
 
 #include "app/program_state.h"
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/results_list.h"
+#include "engine/ui_strings.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 
 void exportResults() {
   const int count = ui::rowCount(ResultsList);
   if (count == 0) return;
-  const std::string chosen = ui::saveFileDialog(gUiText[81], lastExportPath, gUiText[8] + " (*.*)|*.*");
+  const std::string chosen =
+      ui::saveFileDialog(gUiText[kTextSaveFileAs], lastExportPath, gUiText[kTextAllFiles] + " (*.*)|*.*");
   if (chosen.empty()) return;
   lastExportPath = chosen;
 

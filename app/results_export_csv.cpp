@@ -3,17 +3,17 @@
 #include <string>
 
 #include "app/program_state.h"
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 #include "results/csv_format.h"
 #include "results/csv_results.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 
 void exportCsvResults() {
   if (ui::rowCount(ResultsList) == 0) return;
-  const std::string chosen = ui::saveFileDialog(gUiText[81], lastExportPath, kCsvFilter);
+  const std::string chosen = ui::saveFileDialog(gUiText[kTextSaveFileAs], lastExportPath, kCsvFilter);
   if (chosen.empty()) return;
   lastExportPath = withCsvExtension(chosen);
   const ui::BusyCursor busy(MainWindow);

@@ -10,10 +10,9 @@
 #include <thread>
 
 #include "app/program_state.h"
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/results_list.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "engine/unique_fd.h"
 #include "engine/worker_thread.h"
 #include "results/csv_format.h"
@@ -21,6 +20,7 @@
 #include "results/import_window.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 
@@ -106,7 +106,8 @@ void importParseWorker(const std::string* text) {
 void importResults(const std::string& given) {
   std::string path = given;
   if (path.empty()) {
-    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[62], "", gUiText[8] + " (*.*)|*.*", false);
+    const std::vector<std::string> chosen =
+        ui::openFileDialog(gUiText[kTextOpenFile], "", gUiText[kTextAllFiles] + " (*.*)|*.*", false);
     if (chosen.empty() || chosen.front().empty()) return;
     path = chosen.front();
   }

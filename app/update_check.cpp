@@ -19,9 +19,9 @@
 #include "app/program_state.h"
 #include "app/web_address.h"
 #include "config/languages.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
 
 namespace zandrel {
@@ -389,14 +389,14 @@ std::optional<std::string> readReplyLine(const std::string& replyPath) {
 
 std::string newerVersionQuestion(const std::string& version) {
   std::string text;
-  for (const char c : gUiText[0]) {
+  for (const char c : gUiText[kTextNewerVersion]) {
     if (c == '*') {
       text += "'" + version + "'";
     } else {
       text += c;
     }
   }
-  return text + "\n\n" + gUiText[30] + "?";
+  return text + "\n\n" + gUiText[kTextDownloadNow] + "?";
 }
 
 }  // namespace
@@ -480,7 +480,7 @@ std::string readTextLine(std::FILE* file, size_t maxBytes) {
 
 int checkForUpdates() {
   if (!initNetwork()) {
-    showErrorMessage(gUiText[105]);
+    showErrorMessage(gUiText[kTextUpdateCheckFailed]);
     return 0;
   }
   if (gTempFolder.empty()) gTempFolder = addTrailingSeparator("/tmp/");
@@ -492,7 +492,7 @@ int checkForUpdates() {
   // Whatever came of it, the reply file goes: an empty or half-written one too.
   if (!replyPath.empty()) ::unlink(replyPath.c_str());
   if (written == 0) {
-    showErrorMessage(gUiText[105]);
+    showErrorMessage(gUiText[kTextUpdateCheckFailed]);
     return 0;
   }
   if (!line) return 0;  // the saved reply did not open again
@@ -501,7 +501,7 @@ int checkForUpdates() {
       openWebAddress("http://" + gWebHost + "/" + gWebLanguageCode + "/zrl.php");
     }
   } else {
-    ui::messageBox("", gUiText[108]);
+    ui::messageBox("", gUiText[kTextNewestVersion]);
   }
   return 0;
 }

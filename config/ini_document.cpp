@@ -109,8 +109,8 @@ void parseLine(std::string_view line, std::vector<IniNode>& nodes) {
     line.remove_prefix(1);
     node.text = line.substr(0, line.find(']'));
   } else {
-    // A line without "=" is a key with an empty value, so it answers with ""
-    // rather than the default, as it does in the other builds.
+    // A line without "=" is a key with an empty value: reading it answers ""
+    // rather than the default.
     node.kind = IniNode::Kind::Key;
     const size_t equals = line.find('=');
     node.key = trimTrailingBlanks(line.substr(0, equals));

@@ -3,7 +3,7 @@
 #include "config/ini_document.h"
 #include "config/program_folder.h"
 #include "config/translations.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 
 namespace zandrel {
 
@@ -18,8 +18,6 @@ std::vector<std::string> gLanguageFiles;
 
 namespace {
 
-constexpr int kHiddenText = 83;  // "Search" is kept in every table but never shown
-
 bool namesLanguageFile(const std::string& language) {
   const size_t dot = language.rfind('.');
   return dot != std::string::npos && dot > 0 && language.compare(dot, std::string::npos, ".lng") == 0 &&
@@ -28,7 +26,8 @@ bool namesLanguageFile(const std::string& language) {
 
 void copyTable(const std::array<const char*, kUiStringCount>& table) {
   for (int index = 0; index < kUiStringCount; ++index) {
-    if (index != kHiddenText) gUiText[index] = table[index];
+    // "Search" is kept in every table but never shown.
+    if (index != kTextSearch) gUiText[index] = table[index];
   }
 }
 
@@ -53,7 +52,7 @@ void loadLanguageTexts() {
     openIniFile(gProgramFolder + gLanguage);
     gWebLanguageCode = "en";
     for (int index = 0; index < kUiStringCount; ++index) {
-      if (index != kHiddenText) gUiText[index] = readLanguageEntry(std::to_string(index));
+      if (index != kTextSearch) gUiText[index] = readLanguageEntry(std::to_string(index));
     }
     closeIniFile();
   } else {

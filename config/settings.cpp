@@ -1,14 +1,14 @@
 #include "config/settings.h"
 
-#include "app/ui_objects.h"
 #include "config/ini_document.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {
@@ -37,7 +37,7 @@ void chooseOption(int64_t number, int any, int include, int exclude, std::initia
 
 // "Couldn't save the settings in *" with the quoted path for every "*".
 void showSaveError() {
-  std::string message = gUiText[22];
+  std::string message = gUiText[kTextCouldNotSaveSettings];
   const std::string quoted = "\"" + gSettingsPath + "\"";
   for (size_t star = message.find('*'); star != std::string::npos; star = message.find('*', star)) {
     message.replace(star, 1, quoted);
@@ -70,7 +70,7 @@ int64_t parseSettingsNumber(const std::string& text) {
 }
 
 void saveSettings() {
-  if (ui::questionBox(gUiText[79], gUiText[29]) != ui::Answer::Yes) return;
+  if (ui::questionBox(gUiText[kTextSaveConfiguration], gUiText[kTextAskSaveConfiguration]) != ui::Answer::Yes) return;
   if (!createIniFile(gSettingsPath)) {
     showSaveError();
     return;

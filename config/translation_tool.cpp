@@ -3,13 +3,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui_objects.h"
 #include "config/ini_document.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {
@@ -66,7 +66,7 @@ std::string translation(int row) { return onOneLine(ui::gadgetText(TranslationFi
 
 void copyToClipboard(const std::string& text) {
   ui::setClipboardText(text);
-  ui::messageBox("", gUiText[16]);
+  ui::messageBox("", gUiText[kTextCopiedToClipboard]);
 }
 
 void copyTranslations() {
@@ -93,23 +93,24 @@ void pasteTranslations() {
 }
 
 void resetTranslations() {
-  if (ui::questionBox("", gUiText[73]) != ui::Answer::Yes) return;
+  if (ui::questionBox("", gUiText[kTextResetAllEntries]) != ui::Answer::Yes) return;
   for (int row = 0; row < kUiStringCount; ++row) ui::setGadgetText(TranslationFields + row, "");
 }
 
 void saveTranslation() {
-  const std::string name = ui::saveFileDialog(gUiText[81], gProgramFolder, gUiText[51] + " (*.lng)|*.lng;");
+  const std::string name =
+      ui::saveFileDialog(gUiText[kTextSaveFileAs], gProgramFolder, gUiText[kTextLanguageFiles] + " (*.lng)|*.lng;");
   if (name.empty()) return;
   if (!createIniFile(name + ".lng")) {
-    showErrorMessage(gUiText[21]);
+    showErrorMessage(gUiText[kTextCouldNotSaveFile]);
     return;
   }
   for (int row = 0; row < kUiStringCount; ++row) writeIniString(std::to_string(row), translation(row));
   // Told only once the file is in place.
   if (closeIniFile()) {
-    ui::messageBox("", gUiText[38]);
+    ui::messageBox("", gUiText[kTextFileSaved]);
   } else {
-    showErrorMessage(gUiText[21]);
+    showErrorMessage(gUiText[kTextCouldNotSaveFile]);
   }
 }
 
@@ -134,10 +135,10 @@ bool openToolWindow() {
   ui::scrollAreaGadget(TranslationScrollArea, 10, 10, width - 20, height - 46, kInnerWidth, kInnerHeight, kScrollStep);
   ui::enableFileDrop(TranslationScrollArea);
   ui::textGadget(SourceHeaderText, 10, 7, 80, 20, gLanguageNameEnglish);
-  ui::buttonGadget(CopySourceTextsButton, 258, 3, 100, 25, gUiText[18]);
-  ui::buttonGadget(CopyTranslationsButton, 520, 3, 100, 25, gUiText[18]);
-  ui::buttonGadget(PasteTranslationsButton, 627, 3, 100, 25, gUiText[64]);
-  ui::textGadget(TranslationHeaderText, 380, 7, 110, 20, gUiText[104]);
+  ui::buttonGadget(CopySourceTextsButton, 258, 3, 100, 25, gUiText[kTextCopyToClipboard]);
+  ui::buttonGadget(CopyTranslationsButton, 520, 3, 100, 25, gUiText[kTextCopyToClipboard]);
+  ui::buttonGadget(PasteTranslationsButton, 627, 3, 100, 25, gUiText[kTextPaste]);
+  ui::textGadget(TranslationHeaderText, 380, 7, 110, 20, gUiText[kTextTranslation]);
   if (ui::loadFont(TranslationHeaderFont, ui::kInterfaceFace, 10, ui::kFontBold)) {
     ui::setGadgetFont(SourceHeaderText, TranslationHeaderFont);
     ui::setGadgetFont(TranslationHeaderText, TranslationHeaderFont);
@@ -155,11 +156,12 @@ bool openToolWindow() {
   }
   ui::closeGadgetList();
   const int buttonY = height - 32;
-  ui::buttonGadget(SaveTranslationButton, kSourceX, buttonY, kButtonWidth, kButtonHeight, gUiText[82]);
+  ui::buttonGadget(SaveTranslationButton, kSourceX, buttonY, kButtonWidth, kButtonHeight,
+                   gUiText[kTextSaveTranslation]);
   ui::buttonGadget(ResetTranslationButton, kSourceX + kButtonWidth + kButtonGap, buttonY, kButtonWidth, kButtonHeight,
-                   gUiText[72]);
+                   gUiText[kTextReset]);
   ui::buttonGadget(CloseTranslationButton, kSourceX + 2 * (kButtonWidth + kButtonGap), buttonY, kButtonWidth,
-                   kButtonHeight, gUiText[68]);
+                   kButtonHeight, gUiText[kTextQuit]);
   return true;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // The built-in German, Italian and Bulgarian texts, index for index parallel
-// to gUiStrings. Index 83 ("Search") is never shown, so it has no text.
+// to gUiStrings. kTextSearch ("Search") is never shown, so it has no text.
 
 #include <array>
 
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 
 namespace zandrel {
 

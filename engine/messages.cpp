@@ -1,12 +1,12 @@
 #include "engine/messages.h"
 
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
 
 namespace zandrel {
 
-void showErrorMessage(const std::string& message) { ui::messageBox(gUiText[31], message); }
+void showErrorMessage(const std::string& message) { ui::messageBox(gUiText[kTextError], message); }
 
-void showInfoMessage(const std::string& message) { ui::messageBox(gUiText[48], message); }
+void showInfoMessage(const std::string& message) { ui::messageBox(gUiText[kTextInformation], message); }
 
 }  // namespace zandrel

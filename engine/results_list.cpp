@@ -1,7 +1,7 @@
 #include "engine/results_list.h"
 
-#include "app/ui_objects.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/hash_passes.h"
 #include "engine/messages.h"
 #include "engine/path_collection.h"
@@ -12,8 +10,10 @@
 #include "engine/search_filters.h"
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
+#include "engine/ui_strings.h"
 #include "engine/worker_thread.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {
@@ -39,15 +39,15 @@ bool checked(int gadget) { return ui::gadgetState(gadget) == 1; }
 bool openProgressWindow() {
   ui::WindowStyle style;
   style.minimizeBox = true;
-  if (!ui::openWindow(ProgressWindow, 300, 130, gUiText[12], style, MainWindow)) return false;
-  ui::frameGadget(ProgressFrame, 4, 0, 292, 126, gUiText[67]);
+  if (!ui::openWindow(ProgressWindow, 300, 130, gUiText[kTextCheckingFiles], style, MainWindow)) return false;
+  ui::frameGadget(ProgressFrame, 4, 0, 292, 126, gUiText[kTextProgress]);
   const int barWidth = ui::windowWidth(ProgressWindow) - 100;
   ui::progressBarGadget(ProgressBar, 50, 30, barWidth, 30);
   const int buttonY = ui::gadgetY(ProgressBar) + ui::gadgetHeight(ProgressBar) + 20;
   const int buttonWidth = barWidth / 2 - 5;
-  ui::buttonGadget(PauseButton, 50, buttonY, buttonWidth, 25, gUiText[65]);
+  ui::buttonGadget(PauseButton, 50, buttonY, buttonWidth, 25, gUiText[kTextPause]);
   ui::buttonGadget(StopButton, ui::gadgetX(PauseButton) + ui::gadgetWidth(PauseButton) + 10, buttonY, buttonWidth,
-                   25, gUiText[98]);
+                   25, gUiText[kTextStop]);
   return true;
 }
 
@@ -78,7 +78,7 @@ void runSearch() {
   const int rowCount = ui::rowCount(LocationsList);
   if (rowCount == 0) {
     ui::setGadgetState(MainPanel, LocationsTab);
-    showErrorMessage(gUiText[59]);
+    showErrorMessage(gUiText[kTextNoLocations]);
     return;
   }
   std::vector<std::string> locationRows;
@@ -168,7 +168,7 @@ void runSearch() {
       case ui::EventKind::Gadget:
         if (event.object == PauseButton) {
           const bool pausing = gPauseFlag.load() == 0;
-          ui::setGadgetText(PauseButton, gUiText[pausing ? 75 : 65]);
+          ui::setGadgetText(PauseButton, gUiText[pausing ? kTextResume : kTextPause]);
           gPauseFlag = pausing ? 1 : 0;
         } else if (event.object == StopButton) {
           running = false;
@@ -186,7 +186,7 @@ void runSearch() {
   gStopRequested = false;
   clearSearchLists();
   ui::closeWindow(ProgressWindow);
-  if (noDuplicates) showInfoMessage(gUiText[58]);
+  if (noDuplicates) showInfoMessage(gUiText[kTextNoDuplicates]);
 }
 
 }  // namespace zandrel

@@ -9,8 +9,8 @@ namespace zandrel {
 inline constexpr char kPathSeparator = '/';
 
 // Size text of the Size column: "512 Byte", "1.50 KB", "600.01 MB", "2048.00 GB".
-// The quotient goes through single precision first, so the last digit matches
-// what users of the other builds see.
+// The quotient is rounded to single precision before it is printed, which
+// decides the last digit.
 std::string formatFileSize(int64_t byteCount);
 
 // The path with "/" appended unless it already ends in one; "" gives "/".

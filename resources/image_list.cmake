@@ -1,5 +1,5 @@
 # The embedded images in the order the program decodes them at start-up:
-# name (its number is the enumerator of that name in resources/image_numbers.h) and file in icons/.
+# name (its number is the ImageNumber enumerator of that name in ui/ui_objects.h) and file in icons/.
 set(ZANDREL_IMAGES
   QuitIcon     quit.png
   AddIcon      add.png

@@ -2,7 +2,7 @@
 // The images built into the program: PNG files embedded as bytes at build
 // time, decoded with libpng into straight-alpha RGBA at start-up.
 
-#include "resources/image_numbers.h"
+#include "ui/ui_objects.h"
 
 #include <cstddef>
 #include <optional>

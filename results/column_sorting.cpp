@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/ui_objects.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 

@@ -21,9 +21,9 @@ inline constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv;";
 // One line of the file, CR LF included.
 std::string csvLine(const std::vector<std::string>& cells);
 
-// The name with ".csv" added when its last component has no extension. As on
-// Windows, a dot counts only when no blank follows it in that component, and
-// any extension, whatever it is, is kept.
+// The name with ".csv" added when its last component has no extension: a dot
+// counts only when no blank follows it in that component, and any extension,
+// whatever it is, is kept.
 std::string withCsvExtension(const std::string& path);
 
 // Reads a CSV file record by record from an open descriptor (not owned). A

@@ -6,14 +6,14 @@
 #include <memory>
 #include <vector>
 
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/results_list.h"
+#include "engine/ui_strings.h"
 #include "engine/unique_fd.h"
 #include "results/csv_format.h"
 #include "results/import_window.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {
@@ -42,7 +42,7 @@ bool writeCsvResults(const std::string& path) {
 void importCsvResults(const std::string& given) {
   std::string path = given;
   if (path.empty()) {
-    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[62], "", kCsvFilter, false);
+    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[kTextOpenFile], "", kCsvFilter, false);
     if (chosen.empty()) return;
     path = chosen.front();
   }

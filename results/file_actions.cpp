@@ -6,13 +6,13 @@
 #include <thread>
 #include <unordered_map>
 
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "engine/worker_thread.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 
@@ -68,8 +68,8 @@ void finishFile(bool succeeded, bool reportsSuccess, std::atomic<int64_t>& progr
 
 // What sets the three commands apart.
 struct FileAction {
-  int progressTitle;  // UI text of the progress window's title
-  int failureHeader;  // UI text that opens the failure box
+  UiTextId progressTitle;  // UI text of the progress window's title
+  UiTextId failureHeader;  // UI text that opens the failure box
   bool lastRowFirst;
   bool removesRow;  // a row whose file went is removed
   void (*worker)();
@@ -78,10 +78,10 @@ struct FileAction {
 
 bool rowChecked(int row) { return (ui::rowState(ResultsList, row) & ui::kRowChecked) != 0; }
 
-bool openProgressWindow(int title, int checkedRows) {
+bool openProgressWindow(UiTextId title, int checkedRows) {
   ui::WindowStyle style;
   if (!ui::openWindow(ProgressWindow, 300, 90, gUiText[title], style, MainWindow)) return false;
-  ui::frameGadget(ProgressFrame, 4, 0, 292, 86, gUiText[67]);
+  ui::frameGadget(ProgressFrame, 4, 0, 292, 86, gUiText[kTextProgress]);
   ui::progressBarGadget(ProgressBar, 50, 30, ui::windowWidth(ProgressWindow) - 100, 30);
   ui::setProgressRange(ProgressBar, 0, checkedRows);
   ui::setGadgetState(ProgressBar, 0);
@@ -190,7 +190,7 @@ bool anyRowChecked(std::atomic<int64_t>& progress) {
 
 void runFolderAction(const FileAction& action) {
   if (!anyRowChecked(*action.progress)) return;
-  const std::string folder = ui::folderDialog(gUiText[66], "");
+  const std::string folder = ui::folderDialog(gUiText[kTextChooseTargetFolder], "");
   if (folder.empty()) return;
   runFileAction(action, addTrailingSeparator(folder));
 }
@@ -215,12 +215,16 @@ void copyFileWorker() {
 
 void deleteSelectedFiles() {
   if (!anyRowChecked(gDeleteProgress)) return;
-  if (ui::questionBox(gUiText[23], gUiText[26]) != ui::Answer::Yes) return;
-  runFileAction({71, 101, true, true, deleteFileWorker, &gDeleteProgress}, "");
+  if (ui::questionBox(gUiText[kTextDelete], gUiText[kTextAskDeleteFiles]) != ui::Answer::Yes) return;
+  runFileAction({kTextRemovingFiles, kTextNotRemoved, true, true, deleteFileWorker, &gDeleteProgress}, "");
 }
 
-void moveSelectedFiles() { runFolderAction({57, 100, true, true, moveFileWorker, &gMoveProgress}); }
+void moveSelectedFiles() {
+  runFolderAction({kTextMovingFiles, kTextNotMoved, true, true, moveFileWorker, &gMoveProgress});
+}
 
-void copySelectedFiles() { runFolderAction({19, 99, false, false, copyFileWorker, &gCopyProgress}); }
+void copySelectedFiles() {
+  runFolderAction({kTextCopyingFiles, kTextNotCopied, false, false, copyFileWorker, &gCopyProgress});
+}
 
 }  // namespace zandrel

@@ -1,10 +1,10 @@
 #include "results/import_window.h"
 
-#include "app/ui_objects.h"
-#include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
+#include "engine/ui_strings.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 
@@ -15,14 +15,14 @@ bool openImportWindow() {
   if (!ui::openWindow(ImportWindow, 220, 135, "", style, MainWindow)) return false;
   if (!ui::fontExists(ImportFont)) ui::loadFont(ImportFont, "Courier New", 12);
   ui::frameGadget(ImportFrame, 5, 0, 209, 130, "");
-  ui::textGadget(ImportStatusText, 10, 55, 200, 25, gUiText[47]);
+  ui::textGadget(ImportStatusText, 10, 55, 200, 25, gUiText[kTextImporting]);
   ui::setGadgetFont(ImportStatusText, ImportFont);
   return true;
 }
 
 void showImportRefused(const std::string& path) {
   if (trimBlanks(path).empty()) return;
-  std::string message = gUiText[20];
+  std::string message = gUiText[kTextCouldNotImport];
   const std::string quoted = "\"" + ui::displayName(path) + "\"";
   for (size_t pos = message.find('*'); pos != std::string::npos; pos = message.find('*', pos + quoted.size())) {
     message.replace(pos, 1, quoted);

@@ -1,7 +1,7 @@
 #pragma once
 // The window layer: numbered windows, gadgets (controls), menus, toolbar
 // buttons, images and fonts over GTK 2. Nothing outside ui/ includes GTK; the
-// program addresses everything by the object numbers of app/ui_objects.h.
+// program addresses everything by the object numbers of ui/ui_objects.h.
 //
 // Windows, gadgets, menus (menu bars and popup menus), menu items (which
 // include toolbar buttons and popup items), images and fonts are separate

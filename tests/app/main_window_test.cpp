@@ -4,7 +4,7 @@
 
 #include "app/layout.h"
 #include "app/program_state.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {

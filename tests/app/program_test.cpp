@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "app/run_main.h"
-#include "app/ui_objects.h"
 #include "tests/app/window_test_support.h"
+#include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {

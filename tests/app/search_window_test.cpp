@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "app/event_loop.h"
-#include "config/ui_strings.h"
 #include "engine/search_state.h"
+#include "engine/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {

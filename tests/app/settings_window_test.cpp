@@ -18,8 +18,8 @@
 #include "config/program_folder.h"
 #include "config/settings.h"
 #include "config/translations.h"
-#include "config/ui_strings.h"
 #include "engine/search_state.h"
+#include "engine/ui_strings.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/immutable.h"
 

@@ -16,7 +16,7 @@
 #include "config/language_files.h"
 #include "config/languages.h"
 #include "config/translation_tool.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/immutable.h"
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/ui_objects.h"
 #include "tests/support/temp_dir.h"
 #include "ui/ui.h"
+#include "ui/ui_objects.h"
 #include "ui/ui_testing.h"
 
 namespace zandrel::testing {

@@ -9,7 +9,7 @@
 
 #include "config/languages.h"
 #include "config/translations.h"
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 
 namespace zandrel {
 namespace {

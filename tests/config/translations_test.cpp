@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 
 namespace zandrel {
 namespace {

@@ -304,7 +304,7 @@ TEST(PackedResultsFileTest, DamagedFilesAreRefused) {
       {"cut short by one byte", good.substr(0, good.size() - 1)},
       {"wrong CRC", with([](std::string& bytes) { bytes.back() ^= 1; })},
       {"block altered", with([&](std::string& bytes) { bytes[12 + packedSize / 2] ^= 0x40; })},
-      {"Windows layout without the -1", good.substr(4)},
+      {"no leading -1 field", good.substr(4)},
       {"negative packed size", sizes(-1, unpacked)},
       {"zero packed size", sizes(0, unpacked)},
       {"packed size beyond the file", sizes(packed + 1, unpacked)},

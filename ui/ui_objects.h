@@ -2,8 +2,6 @@
 // Numbers of every window, gadget, menu, menu item, toolbar button, image and
 // font of the program. Each kind has its own number space.
 
-#include "resources/image_numbers.h"
-
 namespace zandrel {
 
 // Windows.
@@ -109,7 +107,19 @@ enum MenuItemNumber {
   LanguageFileItemBase = 3000,
 };
 
-// Images: resources/image_numbers.h.
+// Images, as the image list of resources/ names them.
+enum ImageNumber {
+  QuitIcon = 1074,
+  FilesIcon = 1075,
+  AddIcon = 1076,
+  LanguageIcon = 1077,
+  FolderIcon = 1078,
+  SearchIcon = 1079,
+  WebsiteIcon = 1080,
+  AboutIcon = 1081,
+  SaveIcon = 1082,
+  AboutImage = 1084,
+};
 
 // Fonts.
 enum FontNumber { DefaultFont = 1, BoldFont = 2, LinkFont = 3, ImportFont = 4, TranslationHeaderFont = 11 };

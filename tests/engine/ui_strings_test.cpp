@@ -1,4 +1,4 @@
-#include "config/ui_strings.h"
+#include "engine/ui_strings.h"
 
 #include <gtest/gtest.h>
 
