@@ -43,8 +43,9 @@ void parseBehindWindow(const std::string& text) {
   openImportWindow();
   gImportStopRequested = false;
   WorkerThread parser;
-  parser.start([&text] { importParseWorker(&text); });
-  for (;;) {
+  // Without a thread the file is refused like one too large to parse.
+  if (!parser.start([&text] { importParseWorker(&text); })) gImportCellsFit = false;
+  while (parser.running()) {
     const ui::Event event = ui::pollEvent();
     if (!parser.running()) break;
     if (event.kind == ui::EventKind::CloseWindow) {

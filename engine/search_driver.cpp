@@ -91,14 +91,15 @@ void runSearch() {
   int64_t lastShown = 0;
   bool noDuplicates = false;
 
-  // Starts the pass when its box is checked now, else skips to the next decision.
+  // Starts the pass when its box is checked now, else skips to the next
+  // decision; false when its thread could not be started.
   const auto decidePass = [&](int box, void (*pass)(), int passStep) {
-    if (checked(box)) {
-      worker.start(pass);
-      step = passStep;
-    } else {
+    if (!checked(box)) {
       step = passStep + 1;
+      return true;
     }
+    step = passStep;
+    return worker.start(pass);
   };
   const auto showProgress = [&] {
     const int64_t progress = gSearchProgress.load();
@@ -109,8 +110,9 @@ void runSearch() {
   };
 
   for (bool running = true; running;) {
+    // A step whose thread cannot be started ends the search as Stop does.
     if (step == NotStarted) {
-      worker.start([&locationRows] { collectSearchPaths(locationRows); });
+      if (!worker.start([&locationRows] { collectSearchPaths(locationRows); })) break;
       step = CollectingPaths;
     }
     if (step == CollectingPaths && !worker.running()) {
@@ -119,11 +121,11 @@ void runSearch() {
       step = Filtered;
     }
     if (step == Filtered) {
-      worker.start(collectFileSizes);
+      if (!worker.start(collectFileSizes)) break;
       step = ReadingSizes;
     }
     if (step == ReadingSizes && !worker.running()) {
-      worker.start(groupBySize);
+      if (!worker.start(groupBySize)) break;
       step = GroupingBySize;
     }
     if (step == GroupingBySize && !worker.running()) {
@@ -133,17 +135,17 @@ void runSearch() {
       ui::setProgressRange(ProgressBar, 0, static_cast<int>(std::min<int64_t>(passes * entries, INT32_MAX)));
       step = DecidingCrc32;
     }
-    if (step == DecidingCrc32) decidePass(Crc32CheckBox, hashCrc32Worker, Crc32Pass);
+    if (step == DecidingCrc32 && !decidePass(Crc32CheckBox, hashCrc32Worker, Crc32Pass)) break;
     if (step == Crc32Pass) {
       showProgress();
       if (!worker.running()) step = DecidingMd5;
     }
-    if (step == DecidingMd5) decidePass(Md5CheckBox, hashMd5Worker, Md5Pass);
+    if (step == DecidingMd5 && !decidePass(Md5CheckBox, hashMd5Worker, Md5Pass)) break;
     if (step == Md5Pass) {
       showProgress();
       if (!worker.running()) step = DecidingSha1;
     }
-    if (step == DecidingSha1) decidePass(Sha1CheckBox, hashSha1Worker, Sha1Pass);
+    if (step == DecidingSha1 && !decidePass(Sha1CheckBox, hashSha1Worker, Sha1Pass)) break;
     if (step == Sha1Pass) {
       showProgress();
       if (!worker.running()) step = Done;

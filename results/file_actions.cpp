@@ -88,12 +88,14 @@ bool openProgressWindow(int title, int checkedRows) {
   return true;
 }
 
-// Runs the worker on the current file; false when a close request ended the
-// command. Either way the worker has ended, and what it did with its file
-// stands: one that finished its last steps after the request still succeeded.
-bool runWorker(void (*work)()) {
+enum class WorkerEnd { Finished, Stopped, NotStarted };
+
+// Runs the worker on the current file until it ends or a close request stops
+// it. Either way the worker has ended, and what it did with its file stands:
+// one that finished its last steps after the request still succeeded.
+WorkerEnd runWorker(void (*work)()) {
   WorkerThread worker;
-  worker.start(work);
+  if (!worker.start(work)) return WorkerEnd::NotStarted;
   for (;;) {
     const ui::Event event = ui::pollEvent();
     if (!worker.running()) break;
@@ -101,12 +103,12 @@ bool runWorker(void (*work)()) {
       gFileActionStopRequested = true;
       worker.join();
       gFileActionStopRequested = false;
-      return false;
+      return WorkerEnd::Stopped;
     }
     pause(2);
   }
   worker.join();
-  return true;
+  return WorkerEnd::Finished;
 }
 
 // The files of each group's unchecked rows, by group text. Their names are
@@ -146,21 +148,29 @@ void runFileAction(const FileAction& action, const std::string& folder) {
   if (!openProgressWindow(action.progressTitle, checkedRows)) return;
   StayingFiles staying(rows);
 
+  const auto rowAt = [&](int step) { return action.lastRowFirst ? rows - 1 - step : step; };
   for (int step = 0; step < rows; ++step) {
-    const int row = action.lastRowFirst ? rows - 1 - step : step;
+    const int row = rowAt(step);
     if (!rowChecked(row)) continue;
     gSourceFile = ui::rowText(ResultsList, row, FilenameColumn);
     if (!folder.empty()) gTargetFile = targetPathIn(folder, gSourceFile);
     gStayingTwins = staying.of(ui::rowText(ResultsList, row, GroupColumn));
     gOperationSucceeded = 0;
     const bool wasThere = entryExists(gSourceFile);
-    const bool goOn = runWorker(action.worker);
+    const WorkerEnd end = runWorker(action.worker);
+    if (end == WorkerEnd::NotStarted) {
+      // Without a thread nothing more is done: this file and those still to come fail.
+      for (int later = step; later < rows; ++later) {
+        if (rowChecked(rowAt(later))) gFailedFiles.push_back(ui::rowText(ResultsList, rowAt(later), FilenameColumn));
+      }
+      break;
+    }
     // A file that left its path takes its row along, stopped or not, and even
     // when a later step failed (a move whose last rename did not go through).
     if (action.removesRow && (gOperationSucceeded == 1 || (wasThere && !entryExists(gSourceFile)))) {
       ui::removeRow(ResultsList, row);
     }
-    if (!goOn) {
+    if (end == WorkerEnd::Stopped) {
       gStayingTwins.clear();
       ui::closeWindow(ProgressWindow);
       return;
