@@ -16,6 +16,8 @@
 #include <optional>
 #include <thread>
 
+#include "engine/shared_helpers.h"
+
 namespace zandrel {
 namespace {
 
@@ -55,15 +57,10 @@ std::optional<HttpAddress> splitAddress(const std::string& address) {
   result.host = address.substr(start, rest == std::string::npos ? std::string::npos : rest - start);
   if (result.host.empty()) return std::nullopt;
   if (rest != std::string::npos && address[rest] == ':') {
-    size_t end = rest + 1;
-    int port = 0;
-    for (; end < address.size() && address[end] >= '0' && address[end] <= '9'; ++end) {
-      port = port * 10 + (address[end] - '0');
-      if (port > 65535) return std::nullopt;
-    }
-    if (end == rest + 1 || port == 0) return std::nullopt;
-    result.port = port;
-    rest = end;
+    const LeadingDigits port = readLeadingDigits(std::string_view(address).substr(rest + 1), 10, 65536);
+    if (port.length == 0 || port.value == 0 || port.value > 65535) return std::nullopt;
+    result.port = static_cast<int>(port.value);
+    rest += 1 + port.length;
   }
   const size_t slash = rest == std::string::npos ? std::string::npos : address.find('/', rest);
   if (slash != std::string::npos) result.path = address.substr(slash + 1);
@@ -156,12 +153,9 @@ bool containsNoCase(const std::string& text, const std::string& word) {
 std::optional<int64_t> contentLength(const std::string& line) {
   size_t pos = line.find(':') + 1;
   while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
-  if (pos >= line.size() || line[pos] < '0' || line[pos] > '9') return std::nullopt;
-  int64_t value = 0;
-  for (; pos < line.size() && line[pos] >= '0' && line[pos] <= '9'; ++pos) {
-    value = std::min(value * 10 + (line[pos] - '0'), kMaxBodyBytes);
-  }
-  return value;
+  const LeadingDigits digits = readLeadingDigits(std::string_view(line).substr(pos), 10, kMaxBodyBytes);
+  if (digits.length == 0) return std::nullopt;
+  return static_cast<int64_t>(digits.value);
 }
 
 // The reply as it comes off the socket: bytes received but not yet used, and
@@ -303,18 +297,10 @@ void readChunkedBody(ReplyStream& stream, BodyFile& file) {
   for (;;) {
     const std::optional<std::string> sizeLine = stream.readLine(kMaxChunkLineBytes, kBodyReadWaitMs);
     if (!sizeLine) return;
-    int64_t size = 0;
-    size_t digits = 0;
-    for (const char c : *sizeLine) {
-      const int value = c >= '0' && c <= '9'   ? c - '0'
-                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                               : -1;
-      if (value < 0) break;
-      size = std::min(size * 16 + value, kMaxBodyBytes);  // a silly size cannot overflow
-      ++digits;
-    }
-    if (digits == 0 || size == 0) return;
+    // A silly size stops at the body limit instead of overflowing.
+    const LeadingDigits digits = readLeadingDigits(*sizeLine, 16, kMaxBodyBytes);
+    auto size = static_cast<int64_t>(digits.value);
+    if (size == 0) return;
     while (size > 0) {
       if (stream.available() == 0 && stream.receive(kBlockBytes, kBodyReadWaitMs) == 0) return;
       const int64_t before = file.written();

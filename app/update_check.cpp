@@ -13,6 +13,7 @@
 #include "config/ui_strings.h"
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
+#include "engine/utf8.h"
 #include "ui/ui.h"
 
 namespace zandrel {
@@ -56,15 +57,7 @@ std::optional<std::string> readReplyLine(const std::string& replyPath) {
 }
 
 std::string newerVersionQuestion(const std::string& version) {
-  std::string text;
-  for (const char c : gUiText[0]) {
-    if (c == '*') {
-      text += "'" + version + "'";
-    } else {
-      text += c;
-    }
-  }
-  return text + "\n\n" + gUiText[30] + "?";
+  return replaceAll(gUiText[0], "*", "'" + version + "'") + "\n\n" + gUiText[30] + "?";
 }
 
 }  // namespace
@@ -85,12 +78,7 @@ std::string readTextLine(std::FILE* file, size_t maxBytes) {
       std::ungetc(c, file);
       break;
     }
-    if (c < 0x80) {
-      line += static_cast<char>(c);
-    } else {
-      line += static_cast<char>(0xC0 | (c >> 6));
-      line += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    appendLatin1(line, static_cast<unsigned char>(c));
   }
   return line;
 }

@@ -57,14 +57,10 @@ std::string decodeLatin1(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 8);
   for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == 0) {
+    if (c == 0) {
       text += kReplacement;
-    } else if (byte < 0x80) {
-      text += c;
     } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
+      appendLatin1(text, static_cast<unsigned char>(c));
     }
   }
   return text;

@@ -140,14 +140,6 @@ uint32_t blockCrc32(std::string_view block) {
       crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size())));
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  if (from.empty()) return text;
-  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
-    text.replace(pos, from.size(), to);
-  }
-  return text;
-}
-
 // "*" with blanks around it, or alone: a cell that stays empty.
 bool isPlaceholder(std::string_view cell) {
   const size_t first = cell.find_first_not_of(' ');
