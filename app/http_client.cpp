@@ -16,6 +16,7 @@
 #include <optional>
 #include <thread>
 
+#include "engine/file_io.h"
 #include "engine/shared_helpers.h"
 
 namespace zandrel {
@@ -252,17 +253,11 @@ class BodyFile {
         lineEnded_ = true;
       }
     }
-    while (size > 0) {
-      const ssize_t n = ::write(fd_.get(), data, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        writeFailed_ = true;
-        return false;
-      }
-      data += n;
-      size -= static_cast<size_t>(n);
-      written_ += n;
+    if (!writeAll(fd_.get(), {data, size})) {
+      writeFailed_ = true;
+      return false;
     }
+    written_ += static_cast<int64_t>(size);
     return !lineEnded_ && written_ < kMaxBodyBytes;
   }
   // Writes what the stream holds, up to limit bytes in all; false when the file refuses.

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <new>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "app/program_state.h"
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
+#include "engine/file_io.h"
 #include "engine/results_list.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
@@ -81,8 +81,7 @@ std::optional<std::string> firstLineOf(const std::string& path) {
   std::string line;
   char buffer[4096];
   while (line.size() < kLongestFirstLine) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = readSome(file.get(), buffer, sizeof buffer);
     if (got <= 0) break;
     const std::string_view chunk(buffer, static_cast<size_t>(got));
     const size_t end = chunk.find_first_of("\r\n");
