@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-
 #include "engine/file_io.h"
 #include "results/cell_limits.h"
 
