@@ -3,10 +3,8 @@
 #include <sys/stat.h>
 
 #include <atomic>
-#include <chrono>
 #include <new>
 #include <optional>
-#include <thread>
 
 #include "app/program_state.h"
 #include "app/ui_objects.h"
@@ -15,6 +13,7 @@
 #include "engine/results_list.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
+#include "engine/worker_polling.h"
 #include "engine/worker_thread.h"
 #include "results/csv_format.h"
 #include "results/csv_results.h"
@@ -43,21 +42,14 @@ void parseBehindWindow(const std::string& text) {
   openImportWindow();
   gImportStopRequested = false;
   WorkerThread parser;
-  // Without a thread the file is refused like one too large to parse.
-  if (!parser.start([&text] { importParseWorker(&text); })) gImportCellsFit = false;
-  while (parser.running()) {
-    const ui::Event event = ui::pollEvent();
-    if (!parser.running()) break;
-    if (event.kind == ui::EventKind::CloseWindow) {
-      ui::closeWindow(ImportWindow);
-      gImportStopRequested = true;
-      parser.join();
-      gImportRows.clear();
-      gImportCellsFit = true;  // stopped: nothing is said
-      break;
-    }
-    // The parser holds a core of its own; the loop need not hold another.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!parser.start([&text] { importParseWorker(&text); })) {
+    gImportCellsFit = false;  // without a thread the file is refused like one too large to parse
+  } else if (!pollWhileWorking(parser, untilCloseRequest)) {
+    ui::closeWindow(ImportWindow);
+    gImportStopRequested = true;
+    parser.join();
+    gImportRows.clear();
+    gImportCellsFit = true;  // stopped: nothing is said
   }
   parser.join();
   gImportStopRequested = false;

@@ -17,8 +17,8 @@ std::string stateText(int gadget) { return ui::gadgetState(gadget) != 0 ? "1" : 
 
 // "1", "2" or "3" for the chosen option of a group of three.
 std::string optionText(int any, int include) {
-  if (ui::gadgetState(any) == 1) return "1";
-  return ui::gadgetState(include) == 1 ? "2" : "3";
+  if (ui::gadgetChecked(any)) return "1";
+  return ui::gadgetChecked(include) ? "2" : "3";
 }
 
 int64_t readNumber(const std::string& key, const std::string& fallback) {

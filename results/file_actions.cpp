@@ -9,7 +9,9 @@
 #include "app/ui_objects.h"
 #include "config/ui_strings.h"
 #include "engine/messages.h"
+#include "engine/progress_window.h"
 #include "engine/shared_helpers.h"
+#include "engine/worker_polling.h"
 #include "engine/worker_thread.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
@@ -78,16 +80,6 @@ struct FileAction {
 
 bool rowChecked(int row) { return (ui::rowState(ResultsList, row) & ui::kRowChecked) != 0; }
 
-bool openProgressWindow(int title, int checkedRows) {
-  ui::WindowStyle style;
-  if (!ui::openWindow(ProgressWindow, 300, 90, gUiText[title], style, MainWindow)) return false;
-  ui::frameGadget(ProgressFrame, 4, 0, 292, 86, gUiText[67]);
-  ui::progressBarGadget(ProgressBar, 50, 30, ui::windowWidth(ProgressWindow) - 100, 30);
-  ui::setProgressRange(ProgressBar, 0, checkedRows);
-  ui::setGadgetState(ProgressBar, 0);
-  return true;
-}
-
 enum class WorkerEnd { Finished, Stopped, NotStarted };
 
 // Runs the worker on the current file until it ends or a close request stops
@@ -96,19 +88,14 @@ enum class WorkerEnd { Finished, Stopped, NotStarted };
 WorkerEnd runWorker(void (*work)()) {
   WorkerThread worker;
   if (!worker.start(work)) return WorkerEnd::NotStarted;
-  for (;;) {
-    const ui::Event event = ui::pollEvent();
-    if (!worker.running()) break;
-    if (event.kind == ui::EventKind::CloseWindow) {
-      gFileActionStopRequested = true;
-      worker.join();
-      gFileActionStopRequested = false;
-      return WorkerEnd::Stopped;
-    }
-    pause(2);
+  if (pollWhileWorking(worker, untilCloseRequest)) {
+    worker.join();
+    return WorkerEnd::Finished;
   }
+  gFileActionStopRequested = true;
   worker.join();
-  return WorkerEnd::Finished;
+  gFileActionStopRequested = false;
+  return WorkerEnd::Stopped;
 }
 
 // The files of each group's unchecked rows, by group text. Their names are
@@ -145,7 +132,9 @@ void runFileAction(const FileAction& action, const std::string& folder) {
   const int rows = ui::rowCount(ResultsList);
   int checkedRows = 0;
   for (int row = 0; row < rows; ++row) checkedRows += rowChecked(row);
-  if (!openProgressWindow(action.progressTitle, checkedRows)) return;
+  if (!openProgressWindow(gUiText[action.progressTitle], false)) return;
+  ui::setProgressRange(ProgressBar, 0, checkedRows);
+  ui::setGadgetState(ProgressBar, 0);
   StayingFiles staying(rows);
 
   const auto rowAt = [&](int step) { return action.lastRowFirst ? rows - 1 - step : step; };
