@@ -34,8 +34,6 @@ void switchLanguage(const std::string& language) {
   applyLanguage();
 }
 
-bool checked(int gadget) { return ui::gadgetState(gadget) == 1; }
-
 void setRowsChecked(bool (*checkedAfter)(int row, bool checkedBefore)) {
   const int count = ui::rowCount(ResultsList);
   for (int row = 0; row < count; ++row) {
@@ -134,14 +132,14 @@ void clearResultsList() {
 void keepOneAlgorithm(int clickedBox) {
   int others = 0;
   for (int box : {Md5CheckBox, Sha1CheckBox, Crc32CheckBox}) {
-    if (box != clickedBox && checked(box)) ++others;
+    if (box != clickedBox && ui::gadgetChecked(box)) ++others;
   }
   if (others == 0) ui::setGadgetState(clickedBox, 1);
 }
 
 bool validateSizeLimits() {
-  const bool include = checked(SizeIncludeOption);
-  const bool exclude = checked(SizeExcludeOption);
+  const bool include = ui::gadgetChecked(SizeIncludeOption);
+  const bool exclude = ui::gadgetChecked(SizeExcludeOption);
   if (include || exclude) {
     gMinSize = parseSizeField(ui::gadgetText(MinSizeField));
     gMaxSize = parseSizeField(ui::gadgetText(MaxSizeField));

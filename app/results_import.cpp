@@ -3,17 +3,16 @@
 #include <sys/stat.h>
 
 #include <atomic>
-#include <cerrno>
-#include <chrono>
 #include <new>
 #include <optional>
-#include <thread>
 
 #include "app/program_state.h"
+#include "engine/file_io.h"
 #include "engine/results_list.h"
 #include "engine/shared_helpers.h"
 #include "engine/ui_strings.h"
 #include "engine/unique_fd.h"
+#include "engine/worker_polling.h"
 #include "engine/worker_thread.h"
 #include "results/csv_format.h"
 #include "results/csv_results.h"
@@ -43,20 +42,14 @@ void parseBehindWindow(const std::string& text) {
   openImportWindow();
   gImportStopRequested = false;
   WorkerThread parser;
-  parser.start([&text] { importParseWorker(&text); });
-  for (;;) {
-    const ui::Event event = ui::pollEvent();
-    if (!parser.running()) break;
-    if (event.kind == ui::EventKind::CloseWindow) {
-      ui::closeWindow(ImportWindow);
-      gImportStopRequested = true;
-      parser.join();
-      gImportRows.clear();
-      gImportCellsFit = true;  // stopped: nothing is said
-      break;
-    }
-    // The parser holds a core of its own; the loop need not hold another.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!parser.start([&text] { importParseWorker(&text); })) {
+    gImportCellsFit = false;  // without a thread the file is refused like one too large to parse
+  } else if (!pollWhileWorking(parser, untilCloseRequest)) {
+    ui::closeWindow(ImportWindow);
+    gImportStopRequested = true;
+    parser.join();
+    gImportRows.clear();
+    gImportCellsFit = true;  // stopped: nothing is said
   }
   parser.join();
   gImportStopRequested = false;
@@ -80,8 +73,7 @@ std::optional<std::string> firstLineOf(const std::string& path) {
   std::string line;
   char buffer[4096];
   while (line.size() < kLongestFirstLine) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = readSome(file.get(), buffer, sizeof buffer);
     if (got <= 0) break;
     const std::string_view chunk(buffer, static_cast<size_t>(got));
     const size_t end = chunk.find_first_of("\r\n");

@@ -4,10 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <string>
-
-#include "engine/unique_fd.h"
 
 namespace zandrel {
 
@@ -19,19 +16,6 @@ int checkForUpdates();
 
 // Non-zero when the network can be used. Sockets need no start-up here.
 int initNetwork();
-
-// Fetches an "http://host[:port]/path" address with one HTTP/1.1 GET and writes
-// the reply body to the file, which is made when the first body byte is about
-// to be written (replacing a plain file of that name, never following a
-// symbolic link). Returns the number of body bytes written, 0 on any failure
-// (a file that would not take every byte included).
-int64_t downloadHttpFile(const std::string& address, const std::string& filePath);
-// The same, with the file opened by createFile at that moment; an invalid
-// descriptor, or a write the file refuses, fails the download. With
-// firstLineOnly the body is saved only up to and with the first byte that ends
-// a line for readTextLine, and the rest is not received.
-int64_t downloadHttpFile(const std::string& address, const std::function<UniqueFd()>& createFile,
-                         bool firstLineOnly = false);
 
 // One line of an 8-bit text file, as UTF-8 (each byte is the ISO-8859-1
 // character of its number). The line ends at CR, LF, CR LF, a zero byte or the

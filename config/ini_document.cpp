@@ -1,5 +1,6 @@
 #include "config/ini_document.h"
 
+#include "engine/file_io.h"
 #include "engine/utf8.h"
 
 #include <sys/stat.h>
@@ -57,14 +58,10 @@ std::string decodeLatin1(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 8);
   for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == 0) {
+    if (c == 0) {
       text += kReplacement;
-    } else if (byte < 0x80) {
-      text += c;
     } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
+      appendLatin1(text, static_cast<unsigned char>(c));
     }
   }
   return text;
@@ -138,19 +135,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
   struct stat status;
   const UniqueFd fd = openRegularFile(path, &status);
   if (!fd.valid()) return std::nullopt;
-  std::string bytes;
-  bytes.reserve(static_cast<size_t>(std::max<off_t>(status.st_size, 0)));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return std::nullopt;
-    }
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
-  return bytes;
+  return readToEnd(fd.get(), static_cast<size_t>(std::max<off_t>(status.st_size, 0)));
 }
 
 // The nodes of the current section: behind the group line (or from the first
@@ -218,49 +203,6 @@ UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
   return UniqueFd();
 }
 
-bool writeAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t done = ::write(fd, text.data(), text.size());
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    text.remove_prefix(static_cast<size_t>(done));
-  }
-  return true;
-}
-
-bool writeAllAt(int fd, std::string_view text) {
-  off_t offset = 0;
-  while (!text.empty()) {
-    const ssize_t done = ::pwrite(fd, text.data(), text.size(), offset);
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (done == 0) return false;
-    text.remove_prefix(static_cast<size_t>(done));
-    offset += done;
-  }
-  return true;
-}
-
-// The whole content of an open file, none when it cannot be read.
-std::optional<std::string> readAllAt(int fd) {
-  std::string bytes;
-  char buffer[65536];
-  for (off_t offset = 0;;) {
-    const ssize_t got = ::pread(fd, buffer, sizeof buffer, offset);
-    if (got == 0) return bytes;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return std::nullopt;
-    }
-    bytes.append(buffer, static_cast<size_t>(got));
-    offset += got;
-  }
-}
-
 // So the rename itself survives a crash as well.
 void syncFolderOf(const std::string& target) {
   const size_t slash = target.rfind('/');
@@ -320,9 +262,9 @@ bool replaceThroughTemp(IniDocument& document, const std::string& target, std::s
 // The folder takes no temporary file: the file is cut to zero and written
 // anew. Should that fail, the old bytes are put back where they could be read.
 bool writeInPlace(int fd, std::string_view text) {
-  const std::optional<std::string> old = readAllAt(fd);
-  if (ftruncate(fd, 0) == 0 && writeAllAt(fd, text) && fsync(fd) == 0) return true;
-  if (old && ftruncate(fd, 0) == 0 && writeAllAt(fd, *old)) fsync(fd);
+  const std::optional<std::string> old = readToEndFromStart(fd);
+  if (ftruncate(fd, 0) == 0 && writeAllAt(fd, text, 0) && fsync(fd) == 0) return true;
+  if (old && ftruncate(fd, 0) == 0 && writeAllAt(fd, *old, 0)) fsync(fd);
   return false;
 }
 

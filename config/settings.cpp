@@ -17,8 +17,8 @@ std::string stateText(int gadget) { return ui::gadgetState(gadget) != 0 ? "1" : 
 
 // "1", "2" or "3" for the chosen option of a group of three.
 std::string optionText(int any, int include) {
-  if (ui::gadgetState(any) == 1) return "1";
-  return ui::gadgetState(include) == 1 ? "2" : "3";
+  if (ui::gadgetChecked(any)) return "1";
+  return ui::gadgetChecked(include) ? "2" : "3";
 }
 
 int64_t readNumber(const std::string& key, const std::string& fallback) {
@@ -37,13 +37,7 @@ void chooseOption(int64_t number, int any, int include, int exclude, std::initia
 
 // "Couldn't save the settings in *" with the quoted path for every "*".
 void showSaveError() {
-  std::string message = gUiText[kTextCouldNotSaveSettings];
-  const std::string quoted = "\"" + gSettingsPath + "\"";
-  for (size_t star = message.find('*'); star != std::string::npos; star = message.find('*', star)) {
-    message.replace(star, 1, quoted);
-    star += quoted.size();
-  }
-  showErrorMessage(message);
+  showErrorMessage(replaceAll(gUiText[kTextCouldNotSaveSettings], "*", "\"" + gSettingsPath + "\""));
 }
 
 }  // namespace
@@ -55,18 +49,8 @@ int64_t parseSettingsNumber(const std::string& text) {
   if (text[pos] == '+' || text[pos] == '-') negative = text[pos++] == '-';
   int base = 10;
   if (pos < text.size() && (text[pos] == '$' || text[pos] == '%')) base = text[pos++] == '$' ? 16 : 2;
-  uint64_t value = 0;
-  for (; pos < text.size(); ++pos) {
-    const char c = text[pos];
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0 || digit >= base) break;
-    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);  // wraps like a 64-bit register
-  }
-  const auto result = static_cast<int64_t>(value);
-  return negative ? static_cast<int64_t>(0 - value) : result;
+  const uint64_t value = readLeadingDigits(std::string_view(text).substr(pos), base).value;
+  return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
 }
 
 void saveSettings() {

@@ -5,7 +5,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -14,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/file_io.h"
 #include "engine/search_state.h"
 #include "engine/text_order.h"
 #include "engine/unique_fd.h"
@@ -119,11 +119,8 @@ class Fingerprinter {
       waitWhilePaused();
       if (stopRequested()) return false;
       const size_t wanted = static_cast<size_t>(std::min<uint64_t>(blockSize_, limit - total));
-      const ssize_t count = ::read(file.get(), block_.get(), wanted);
-      if (count < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
+      const ssize_t count = readSome(file.get(), block_.get(), wanted);
+      if (count < 0) return false;
       total += static_cast<uint64_t>(count);
       if (total == limit) return false;  // longer than it was
       if (count > 0 && !update(block_.get(), static_cast<size_t>(count))) return false;

@@ -6,11 +6,13 @@
 #include "engine/hash_passes.h"
 #include "engine/messages.h"
 #include "engine/path_collection.h"
+#include "engine/progress_window.h"
 #include "engine/results_list.h"
 #include "engine/search_filters.h"
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
 #include "engine/ui_strings.h"
+#include "engine/worker_polling.h"
 #include "engine/worker_thread.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
@@ -18,48 +20,102 @@
 namespace zandrel {
 namespace {
 
-// Steps of the search; the driver moves on when a step's worker has ended.
-enum Step {
-  NotStarted,
-  CollectingPaths,
-  Filtered,
-  ReadingSizes,
-  GroupingBySize,
-  DecidingCrc32,
-  Crc32Pass,
-  DecidingMd5,
-  Md5Pass,
-  DecidingSha1,
-  Sha1Pass,
-  Done,
-};
-
-bool checked(int gadget) { return ui::gadgetState(gadget) == 1; }
-
-bool openProgressWindow() {
-  ui::WindowStyle style;
-  style.minimizeBox = true;
-  if (!ui::openWindow(ProgressWindow, 300, 130, gUiText[kTextCheckingFiles], style, MainWindow)) return false;
-  ui::frameGadget(ProgressFrame, 4, 0, 292, 126, gUiText[kTextProgress]);
-  const int barWidth = ui::windowWidth(ProgressWindow) - 100;
-  ui::progressBarGadget(ProgressBar, 50, 30, barWidth, 30);
-  const int buttonY = ui::gadgetY(ProgressBar) + ui::gadgetHeight(ProgressBar) + 20;
-  const int buttonWidth = barWidth / 2 - 5;
-  ui::buttonGadget(PauseButton, 50, buttonY, buttonWidth, 25, gUiText[kTextPause]);
-  ui::buttonGadget(StopButton, ui::gadgetX(PauseButton) + ui::gadgetWidth(PauseButton) + 10, buttonY, buttonWidth,
-                   25, gUiText[kTextStop]);
-  return true;
-}
-
 FilterChoice filterChoiceFromWindow() {
   FilterChoice choice;
-  if (checked(SizeIncludeOption)) choice.sizeRule = SizeRule::Include;
-  if (checked(SizeExcludeOption)) choice.sizeRule = SizeRule::Exclude;
-  if (checked(ExtensionIncludeOption)) choice.extensionRule = ExtensionRule::Include;
-  if (checked(ExtensionExcludeOption)) choice.extensionRule = ExtensionRule::Exclude;
+  if (ui::gadgetChecked(SizeIncludeOption)) choice.sizeRule = SizeRule::Include;
+  if (ui::gadgetChecked(SizeExcludeOption)) choice.sizeRule = SizeRule::Exclude;
+  if (ui::gadgetChecked(ExtensionIncludeOption)) choice.extensionRule = ExtensionRule::Include;
+  if (ui::gadgetChecked(ExtensionExcludeOption)) choice.extensionRule = ExtensionRule::Exclude;
   if (choice.extensionRule != ExtensionRule::Any) choice.extensionsText = ui::gadgetText(ExtensionsField);
   return choice;
 }
+
+// The steps of one search behind the progress window, each worker started
+// once the one before has ended. Pause and Resume act on the running worker;
+// Stop or a close request of any window ends the search; every other event is
+// dropped.
+class SearchSteps {
+ public:
+  explicit SearchSteps(const std::vector<std::string>& locationRows) : locationRows_(locationRows) {}
+
+  // Runs the steps to the filled results list; false when Stop, a close
+  // request or a thread that could not be started ended the search first.
+  // The worker may then still run.
+  bool run() {
+    if (!runWorker([this] { collectSearchPaths(locationRows_); })) return false;
+    worker_.join();
+    applySearchFilters(filterChoiceFromWindow());
+    if (!runWorker(collectFileSizes) || !runWorker(groupBySize)) return false;
+    worker_.join();
+
+    const int passes = ui::gadgetChecked(Crc32CheckBox) + ui::gadgetChecked(Md5CheckBox) +
+                       ui::gadgetChecked(Sha1CheckBox);
+    const int64_t entries = std::max<int64_t>(1, static_cast<int64_t>(gFileEntries.size()));
+    ui::setProgressRange(ProgressBar, 0, static_cast<int>(std::min<int64_t>(passes * entries, INT32_MAX)));
+    // Each pass runs when its box is checked at the moment it is due.
+    const struct {
+      int box;
+      void (*pass)();
+    } kPasses[] = {{Crc32CheckBox, hashCrc32Worker}, {Md5CheckBox, hashMd5Worker}, {Sha1CheckBox, hashSha1Worker}};
+    for (const auto& [box, pass] : kPasses) {
+      if (ui::gadgetChecked(box) && !runWorker(pass, true)) return false;
+    }
+    worker_.join();
+
+    ui::setGadgetState(ProgressBar, ui::progressMaximum(ProgressBar));
+    const ResultsFill fill = fillResultRows(gFileEntries);
+    noDuplicates_ = fill.noDuplicates;
+    if (!fill.rows.empty()) {
+      appendResultRows(fill.rows);
+      ui::setGadgetState(MainPanel, ResultsTab);
+    }
+    return true;
+  }
+
+  bool noDuplicates() const { return noDuplicates_; }
+
+  // The worker may still run after Stop: it ends at its next check and closes
+  // what it opened; only then are its lists emptied.
+  void stop() {
+    gStopRequested = true;
+    worker_.join();
+    gStopRequested = false;
+  }
+
+ private:
+  bool runWorker(std::function<void()> work, bool showsProgress = false) {
+    if (!worker_.start(std::move(work))) return false;
+    return pollWhileWorking(worker_, [this, showsProgress](const ui::Event& event) {
+      if (showsProgress) showProgress();
+      return takeEvent(event);
+    });
+  }
+
+  void showProgress() {
+    const int64_t progress = gSearchProgress.load();
+    if (progress != lastShown_) {
+      ui::setGadgetState(ProgressBar, static_cast<int>(progress));
+      lastShown_ = progress;
+    }
+  }
+
+  // False when the event ends the search.
+  static bool takeEvent(const ui::Event& event) {
+    if (event.kind == ui::EventKind::CloseWindow) return false;
+    if (event.kind != ui::EventKind::Gadget) return true;
+    if (event.object == PauseButton) {
+      const bool pausing = gPauseFlag.load() == 0;
+      ui::setGadgetText(PauseButton, gUiText[pausing ? 75 : 65]);
+      gPauseFlag = pausing ? 1 : 0;
+    }
+    return event.object != StopButton;
+  }
+
+  const std::vector<std::string>& locationRows_;
+  WorkerThread worker_;
+  int64_t lastShown_ = 0;
+  bool noDuplicates_ = false;
+};
 
 }  // namespace
 
@@ -71,9 +127,9 @@ void appendResultRows(const std::vector<ResultRow>& rows) {
 
 void runSearch() {
   resetSearchState();
-  gSearchSubdirs = checked(SubdirsCheckBox) ? 1 : 0;
-  gSearchHidden = checked(HiddenCheckBox) ? 1 : 0;
-  gSearchSystem = checked(SystemCheckBox) ? 1 : 0;
+  gSearchSubdirs = ui::gadgetChecked(SubdirsCheckBox) ? 1 : 0;
+  gSearchHidden = ui::gadgetChecked(HiddenCheckBox) ? 1 : 0;
+  gSearchSystem = ui::gadgetChecked(SystemCheckBox) ? 1 : 0;
 
   const int rowCount = ui::rowCount(LocationsList);
   if (rowCount == 0) {
@@ -84,109 +140,14 @@ void runSearch() {
   std::vector<std::string> locationRows;
   for (int row = 0; row < rowCount; ++row) locationRows.push_back(ui::rowText(LocationsList, row));
 
-  if (!openProgressWindow()) return;
-
-  WorkerThread worker;
-  int step = NotStarted;
-  int64_t lastShown = 0;
-  bool noDuplicates = false;
-
-  // Starts the pass when its box is checked now, else skips to the next decision.
-  const auto decidePass = [&](int box, void (*pass)(), int passStep) {
-    if (checked(box)) {
-      worker.start(pass);
-      step = passStep;
-    } else {
-      step = passStep + 1;
-    }
-  };
-  const auto showProgress = [&] {
-    const int64_t progress = gSearchProgress.load();
-    if (progress != lastShown) {
-      ui::setGadgetState(ProgressBar, static_cast<int>(progress));
-      lastShown = progress;
-    }
-  };
-
-  for (bool running = true; running;) {
-    if (step == NotStarted) {
-      worker.start([&locationRows] { collectSearchPaths(locationRows); });
-      step = CollectingPaths;
-    }
-    if (step == CollectingPaths && !worker.running()) {
-      worker.join();
-      applySearchFilters(filterChoiceFromWindow());
-      step = Filtered;
-    }
-    if (step == Filtered) {
-      worker.start(collectFileSizes);
-      step = ReadingSizes;
-    }
-    if (step == ReadingSizes && !worker.running()) {
-      worker.start(groupBySize);
-      step = GroupingBySize;
-    }
-    if (step == GroupingBySize && !worker.running()) {
-      worker.join();
-      const int passes = checked(Crc32CheckBox) + checked(Md5CheckBox) + checked(Sha1CheckBox);
-      const int64_t entries = std::max<int64_t>(1, static_cast<int64_t>(gFileEntries.size()));
-      ui::setProgressRange(ProgressBar, 0, static_cast<int>(std::min<int64_t>(passes * entries, INT32_MAX)));
-      step = DecidingCrc32;
-    }
-    if (step == DecidingCrc32) decidePass(Crc32CheckBox, hashCrc32Worker, Crc32Pass);
-    if (step == Crc32Pass) {
-      showProgress();
-      if (!worker.running()) step = DecidingMd5;
-    }
-    if (step == DecidingMd5) decidePass(Md5CheckBox, hashMd5Worker, Md5Pass);
-    if (step == Md5Pass) {
-      showProgress();
-      if (!worker.running()) step = DecidingSha1;
-    }
-    if (step == DecidingSha1) decidePass(Sha1CheckBox, hashSha1Worker, Sha1Pass);
-    if (step == Sha1Pass) {
-      showProgress();
-      if (!worker.running()) step = Done;
-    }
-    if (step == Done) {
-      worker.join();
-      ui::setGadgetState(ProgressBar, ui::progressMaximum(ProgressBar));
-      const ResultsFill fill = fillResultRows(gFileEntries);
-      noDuplicates = fill.noDuplicates;
-      if (!fill.rows.empty()) {
-        appendResultRows(fill.rows);
-        ui::setGadgetState(MainPanel, ResultsTab);
-      }
-      break;
-    }
-
-    const ui::Event event = ui::waitEvent(2);
-    switch (event.kind) {
-      case ui::EventKind::CloseWindow:
-        running = false;
-        break;
-      case ui::EventKind::Gadget:
-        if (event.object == PauseButton) {
-          const bool pausing = gPauseFlag.load() == 0;
-          ui::setGadgetText(PauseButton, gUiText[pausing ? kTextResume : kTextPause]);
-          gPauseFlag = pausing ? 1 : 0;
-        } else if (event.object == StopButton) {
-          running = false;
-        }
-        break;
-      default:
-        break;  // everything else waits for no one: dropped
-    }
-  }
-
-  // The worker may still run after Stop: it ends at its next check and closes
-  // what it opened; only then are its lists emptied.
-  gStopRequested = true;
-  worker.join();
-  gStopRequested = false;
+  if (!openProgressWindow(gUiText[kTextCheckingFiles], true)) return;
+  SearchSteps steps(locationRows);
+  // A step whose thread cannot be started ends the search as Stop does.
+  const bool completed = steps.run();
+  steps.stop();
   clearSearchLists();
   ui::closeWindow(ProgressWindow);
-  if (noDuplicates) showInfoMessage(gUiText[kTextNoDuplicates]);
+  if (completed && steps.noDuplicates()) showInfoMessage(gUiText[kTextNoDuplicates]);
 }
 
 }  // namespace zandrel

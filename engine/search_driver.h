@@ -10,7 +10,8 @@ namespace zandrel {
 
 // Runs the search over the rows of LocationsList with the options the main
 // window holds; ResultsList must be empty. Returns when the search has ended,
-// was stopped, or could not start.
+// was stopped, or could not start; a step whose thread cannot be started ends
+// it as Stop does.
 void runSearch();
 
 // Appends the rows to ResultsList, unchecked.

@@ -64,18 +64,39 @@ std::string getFullPath(const std::string& path) {
   return result;
 }
 
-int64_t parseLeadingInteger(const std::string& text) {
-  size_t pos = text.find_first_not_of(" \t");
-  if (pos == std::string::npos) return 0;
-  bool negative = false;
-  if (text[pos] == '+' || text[pos] == '-') negative = text[pos++] == '-';
-  int64_t value = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    const int digit = text[pos] - '0';
-    if (value > (INT64_MAX - digit) / 10) return negative ? INT64_MIN : INT64_MAX;
-    value = value * 10 + digit;
+LeadingDigits readLeadingDigits(std::string_view text, int base, uint64_t ceiling) {
+  LeadingDigits digits;
+  for (; digits.length < text.size(); ++digits.length) {
+    const char c = text[digits.length];
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : c >= 'A' && c <= 'Z' ? c - 'A' + 10 : -1;
+    if (digit < 0 || digit >= base) break;
+    const auto d = static_cast<uint64_t>(digit);
+    const auto b = static_cast<uint64_t>(base);
+    digits.value = digits.value > (ceiling - d) / b ? ceiling : digits.value * b + d;
   }
-  return negative ? -value : value;
+  return digits;
+}
+
+int64_t parseSignedInteger(std::string_view text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  // The ceiling lets "-9223372036854775808" through whole.
+  const uint64_t ceiling = static_cast<uint64_t>(INT64_MAX) + (negative ? 1 : 0);
+  const uint64_t value = readLeadingDigits(text, 10, ceiling).value;
+  return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
+}
+
+int64_t parseLeadingInteger(const std::string& text) {
+  const size_t start = text.find_first_not_of(" \t");
+  return start == std::string::npos ? 0 : parseSignedInteger(std::string_view(text).substr(start));
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+    text.replace(pos, from.size(), to);
+  }
+  return text;
 }
 
 std::string trimBlanks(const std::string& text) {

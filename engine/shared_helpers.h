@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zandrel {
 
@@ -21,9 +22,23 @@ std::string addTrailingSeparator(const std::string& path);
 // disk. When the current folder cannot be read, the path comes back unchanged.
 std::string getFullPath(const std::string& path);
 
-// The decimal integer at the start of a text: blanks and tabs, an optional
-// sign, then digits; 0 when there are none. Too many digits saturate.
+// The digits of the base (2 to 16) at the very start of a text: how many bytes
+// they take, and their value, which stops at the ceiling instead of overflowing.
+struct LeadingDigits {
+  size_t length = 0;
+  uint64_t value = 0;
+};
+LeadingDigits readLeadingDigits(std::string_view text, int base, uint64_t ceiling = UINT64_MAX);
+
+// The decimal integer at the very start of a text: an optional sign, then
+// digits; 0 when there are none. Too many digits saturate.
+int64_t parseSignedInteger(std::string_view text);
+// The same after any blanks and tabs at the start.
 int64_t parseLeadingInteger(const std::string& text);
+
+// The text with every `from` replaced by `to`, left to right; what `to` brings
+// in is not looked at again. An empty `from` changes nothing.
+std::string replaceAll(std::string text, const std::string& from, const std::string& to);
 
 // The text without the blanks (spaces only) at its start and end.
 std::string trimBlanks(const std::string& text);

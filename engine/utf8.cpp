@@ -32,4 +32,13 @@ size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t& codePoint) {
   return length;
 }
 
+void appendLatin1(std::string& text, unsigned char byte) {
+  if (byte < 0x80) {
+    text += static_cast<char>(byte);
+  } else {
+    text += static_cast<char>(0xC0 | (byte >> 6));
+    text += static_cast<char>(0x80 | (byte & 0x3F));
+  }
+}
+
 }  // namespace zandrel

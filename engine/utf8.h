@@ -3,6 +3,7 @@
 // INI reader and the packed results file all agree on what is a character.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace zandrel {
@@ -12,5 +13,9 @@ namespace zandrel {
 // no such sequence (stray or truncated bytes, overlong forms, surrogates,
 // values beyond U+10FFFF).
 size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t& codePoint);
+
+// Appends the ISO-8859-1 character of the byte (the code point of its number)
+// in UTF-8: one byte below 0x80, two above.
+void appendLatin1(std::string& text, unsigned char byte);
 
 }  // namespace zandrel

@@ -18,8 +18,8 @@ class WorkerThread {
   ~WorkerThread() { join(); }
 
   // Starts work on a thread of its own; false when the thread cannot be made,
-  // in which case the step counts as ended at once.
-  bool start(std::function<void()> work);
+  // in which case the work never runs and the caller must end its command.
+  [[nodiscard]] bool start(std::function<void()> work);
 
   bool running() const { return running_ && running_->load(); }
 
@@ -30,5 +30,9 @@ class WorkerThread {
   std::thread thread_;
   std::shared_ptr<std::atomic<bool>> running_;
 };
+
+// For tests of what a command does when the system refuses a thread: after
+// `starts` more successful starts, the next start fails as a refused one does.
+void refuseWorkerStartAfter(int starts);
 
 }  // namespace zandrel

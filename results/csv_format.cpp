@@ -2,8 +2,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-
+#include "engine/file_io.h"
 #include "results/cell_limits.h"
 
 namespace zandrel {
@@ -36,10 +35,7 @@ std::string withCsvExtension(const std::string& path) {
 int CsvReader::peek() {
   if (ended_) return -1;
   if (position_ == filled_) {
-    ssize_t got = 0;
-    do {
-      got = ::read(fd_, buffer_.data(), buffer_.size());
-    } while (got < 0 && errno == EINTR);
+    const ssize_t got = readSome(fd_, buffer_.data(), buffer_.size());
     if (got <= 0) {
       ended_ = true;
       return -1;

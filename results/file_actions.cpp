@@ -7,8 +7,10 @@
 #include <unordered_map>
 
 #include "engine/messages.h"
+#include "engine/progress_window.h"
 #include "engine/shared_helpers.h"
 #include "engine/ui_strings.h"
+#include "engine/worker_polling.h"
 #include "engine/worker_thread.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
@@ -78,35 +80,22 @@ struct FileAction {
 
 bool rowChecked(int row) { return (ui::rowState(ResultsList, row) & ui::kRowChecked) != 0; }
 
-bool openProgressWindow(UiTextId title, int checkedRows) {
-  ui::WindowStyle style;
-  if (!ui::openWindow(ProgressWindow, 300, 90, gUiText[title], style, MainWindow)) return false;
-  ui::frameGadget(ProgressFrame, 4, 0, 292, 86, gUiText[kTextProgress]);
-  ui::progressBarGadget(ProgressBar, 50, 30, ui::windowWidth(ProgressWindow) - 100, 30);
-  ui::setProgressRange(ProgressBar, 0, checkedRows);
-  ui::setGadgetState(ProgressBar, 0);
-  return true;
-}
+enum class WorkerEnd { Finished, Stopped, NotStarted };
 
-// Runs the worker on the current file; false when a close request ended the
-// command. Either way the worker has ended, and what it did with its file
-// stands: one that finished its last steps after the request still succeeded.
-bool runWorker(void (*work)()) {
+// Runs the worker on the current file until it ends or a close request stops
+// it. Either way the worker has ended, and what it did with its file stands:
+// one that finished its last steps after the request still succeeded.
+WorkerEnd runWorker(void (*work)()) {
   WorkerThread worker;
-  worker.start(work);
-  for (;;) {
-    const ui::Event event = ui::pollEvent();
-    if (!worker.running()) break;
-    if (event.kind == ui::EventKind::CloseWindow) {
-      gFileActionStopRequested = true;
-      worker.join();
-      gFileActionStopRequested = false;
-      return false;
-    }
-    pause(2);
+  if (!worker.start(work)) return WorkerEnd::NotStarted;
+  if (pollWhileWorking(worker, untilCloseRequest)) {
+    worker.join();
+    return WorkerEnd::Finished;
   }
+  gFileActionStopRequested = true;
   worker.join();
-  return true;
+  gFileActionStopRequested = false;
+  return WorkerEnd::Stopped;
 }
 
 // The files of each group's unchecked rows, by group text. Their names are
@@ -143,24 +132,34 @@ void runFileAction(const FileAction& action, const std::string& folder) {
   const int rows = ui::rowCount(ResultsList);
   int checkedRows = 0;
   for (int row = 0; row < rows; ++row) checkedRows += rowChecked(row);
-  if (!openProgressWindow(action.progressTitle, checkedRows)) return;
+  if (!openProgressWindow(gUiText[action.progressTitle], false)) return;
+  ui::setProgressRange(ProgressBar, 0, checkedRows);
+  ui::setGadgetState(ProgressBar, 0);
   StayingFiles staying(rows);
 
+  const auto rowAt = [&](int step) { return action.lastRowFirst ? rows - 1 - step : step; };
   for (int step = 0; step < rows; ++step) {
-    const int row = action.lastRowFirst ? rows - 1 - step : step;
+    const int row = rowAt(step);
     if (!rowChecked(row)) continue;
     gSourceFile = ui::rowText(ResultsList, row, FilenameColumn);
     if (!folder.empty()) gTargetFile = targetPathIn(folder, gSourceFile);
     gStayingTwins = staying.of(ui::rowText(ResultsList, row, GroupColumn));
     gOperationSucceeded = 0;
     const bool wasThere = entryExists(gSourceFile);
-    const bool goOn = runWorker(action.worker);
+    const WorkerEnd end = runWorker(action.worker);
+    if (end == WorkerEnd::NotStarted) {
+      // Without a thread nothing more is done: this file and those still to come fail.
+      for (int later = step; later < rows; ++later) {
+        if (rowChecked(rowAt(later))) gFailedFiles.push_back(ui::rowText(ResultsList, rowAt(later), FilenameColumn));
+      }
+      break;
+    }
     // A file that left its path takes its row along, stopped or not, and even
     // when a later step failed (a move whose last rename did not go through).
     if (action.removesRow && (gOperationSucceeded == 1 || (wasThere && !entryExists(gSourceFile)))) {
       ui::removeRow(ResultsList, row);
     }
-    if (!goOn) {
+    if (end == WorkerEnd::Stopped) {
       gStayingTwins.clear();
       ui::closeWindow(ProgressWindow);
       return;

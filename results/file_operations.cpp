@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "engine/file_io.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 
@@ -32,19 +33,6 @@ bool sameFile(const std::string& a, const std::string& b) {
 std::string folderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-bool writeAll(int fd, const unsigned char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
 }
 
 // A hidden file beside the target that goes away unless kept.
@@ -93,13 +81,10 @@ bool copyToPartial(const std::string& source, PartialFile& partial, const std::a
     // At the size the file had, only the read that finds its end is left:
     // a stop now would throw away a whole copy.
     if (stop.load() && copied != status.st_size) return false;
-    const ssize_t count = ::read(in.get(), block.get(), kCopyBlockSize);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
+    const ssize_t count = readSome(in.get(), block.get(), kCopyBlockSize);
+    if (count < 0) return false;
     if (count == 0) break;
-    if (!writeAll(partial.fd(), block.get(), static_cast<size_t>(count))) return false;
+    if (!writeAll(partial.fd(), {reinterpret_cast<const char*>(block.get()), static_cast<size_t>(count)})) return false;
     copied += count;
   }
   return partial.finish(durable);

@@ -22,12 +22,7 @@ bool openImportWindow() {
 
 void showImportRefused(const std::string& path) {
   if (trimBlanks(path).empty()) return;
-  std::string message = gUiText[kTextCouldNotImport];
-  const std::string quoted = "\"" + ui::displayName(path) + "\"";
-  for (size_t pos = message.find('*'); pos != std::string::npos; pos = message.find('*', pos + quoted.size())) {
-    message.replace(pos, 1, quoted);
-  }
-  showErrorMessage(message);
+  showErrorMessage(replaceAll(gUiText[kTextCouldNotImport], "*", "\"" + ui::displayName(path) + "\""));
 }
 
 }  // namespace zandrel

@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
-#include <cerrno>
 #include <limits>
 #include <new>
 
+#include "engine/file_io.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 #include "engine/utf8.h"
@@ -140,14 +140,6 @@ uint32_t blockCrc32(std::string_view block) {
       crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size())));
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  if (from.empty()) return text;
-  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
-    text.replace(pos, from.size(), to);
-  }
-  return text;
-}
-
 // "*" with blanks around it, or alone: a cell that stays empty.
 bool isPlaceholder(std::string_view cell) {
   const size_t first = cell.find_first_not_of(' ');
@@ -245,17 +237,6 @@ std::optional<std::string> unpackBlock(std::string_view block, uint32_t crc, int
   return text;
 }
 
-bool readExactly(int fd, char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t got = ::read(fd, data, size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;  // shorter than it was a moment ago, or unreadable
-    data += got;
-    size -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<std::string> unpackResultsFile(std::string_view fileBytes) {
@@ -292,13 +273,7 @@ std::optional<std::string> readPackedResultsFile(const std::string& path) try {
 bool writePackedResultsFile(const std::string& path, std::string_view bytes) {
   UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!file.valid()) return false;
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t put = ::write(file.get(), bytes.data() + written, bytes.size() - written);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    written += static_cast<size_t>(put);
-  }
+  if (!writeAll(file.get(), bytes)) return false;
   return ::close(file.release()) == 0;
 }
 

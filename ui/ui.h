@@ -175,6 +175,8 @@ std::string gadgetText(int number);
 // Progress bar: value. Setting never raises an event.
 void setGadgetState(int number, int state);
 int gadgetState(int number);
+// Whether a check box or option is checked (its state is 1).
+inline bool gadgetChecked(int number) { return gadgetState(number) == 1; }
 void setProgressRange(int number, int minimum, int maximum);
 int progressMaximum(int number);
 void disableGadget(int number, bool disabled);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/worker_thread.h"
 #include "results/file_actions.h"
 #include "tests/app/window_test_support.h"
 
@@ -73,6 +74,33 @@ TEST_F(FileActionsTest, DeleteRemovesWhatWentAndListsWhatStayed) {
   EXPECT_EQ(drive::lastDialogTitle(), "Error");
   EXPECT_EQ(drive::lastDialogText(), "The following files could not be removed.\n\n- " + second + "\n");
   EXPECT_EQ(gDeleteProgress.load(), 3);
+  EXPECT_FALSE(ui::windowExists(ProgressWindow));
+}
+
+// A file whose thread the system refuses ends the command: it and the checked
+// files still to come are listed as failed and keep their rows.
+TEST_F(FileActionsTest, AFileWithoutAThreadFailsWithAllThatWouldFollow) {
+  const std::string first = writeFile("a/one.txt", "1");
+  const std::string second = writeFile("a/two.txt", "2");
+  const std::string kept = writeFile("a/unchecked.txt", "3");
+  const std::string last = writeFile("a/three.txt", "4");
+  addRow(first, true);
+  addRow(second, true);
+  addRow(kept, false);
+  addRow(last, true);
+  refuseWorkerStartAfter(1);  // the last row goes first; the second has no thread
+
+  drive::answerNextDialog(Answer::Yes);
+  drive::answerNextDialog(Answer::Ok);  // the failure box
+  drive::clickButton(DeleteButton);
+  settle();
+  EXPECT_EQ(files(), (std::vector<std::string>{first, second, kept}));
+  EXPECT_FALSE(fs::exists(last));
+  EXPECT_TRUE(fs::exists(first));
+  EXPECT_TRUE(fs::exists(second));
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
+  EXPECT_EQ(drive::lastDialogText(),
+            "The following files could not be removed.\n\n- " + second + "\n- " + first + "\n");
   EXPECT_FALSE(ui::windowExists(ProgressWindow));
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/program_state.h"
 #include "app/results_import.h"
+#include "engine/worker_thread.h"
 #include "results/lzma_packer.h"
 #include "results/packed_results.h"
 #include "tests/app/window_test_support.h"
@@ -172,6 +173,18 @@ TEST_F(PackedResultsWindowTest, DamagedFilesAreRefusedAndTheRowsStay) {
   importResults(path("dangling"));
   EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + path("dangling") + "\"");
   EXPECT_EQ(shownRows(), before);
+}
+
+TEST_F(PackedResultsWindowTest, AParserWithoutAThreadRefusesTheFileAndTheRowsStay) {
+  const std::string file = resultsFile("results.txt", kOldRows);
+  setRows({{"7", "/kept", "1 Byte", "", "", "c"}}, true);
+  const ResultsRows before = shownRows();
+  refuseWorkerStartAfter(0);
+  importFrom(file, true);
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
+  EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + file + "\"");
+  EXPECT_EQ(shownRows(), before);
+  EXPECT_FALSE(ui::windowExists(ImportWindow));
 }
 
 // Packs faster than the writer's settings; the reader takes any LZMA settings.

@@ -10,6 +10,7 @@
 #include "app/event_loop.h"
 #include "engine/search_state.h"
 #include "engine/ui_strings.h"
+#include "engine/worker_thread.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {
@@ -186,6 +187,35 @@ TEST_F(SearchWindowTest, StopAndCloseRequestsEndTheSearch) {
              [] { EXPECT_EQ(ui::gadgetText(PauseButton), "Pause"); });
   runUntil(check);
   EXPECT_EQ(ui::rowCount(ResultsList), 4);
+}
+
+// A step whose thread the system refuses ends the search as Stop does,
+// whichever step it is.
+TEST_F(SearchWindowTest, AStepWithoutAThreadEndsTheSearchAsStopDoes) {
+  writeFile("tree/a.txt", "same content");
+  writeFile("tree/b.txt", "same content");
+  drive::dropFiles(LocationsList, {path("tree")});
+  settle();
+  const struct {
+    const char* step;
+    int startsBefore;
+  } cases[] = {{"path collection", 0}, {"sizes", 1}, {"size grouping", 2}, {"MD5 pass", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    ui::setGadgetState(MainPanel, OptionsTab);
+    drive::forgetDialogs();
+    refuseWorkerStartAfter(c.startsBefore);
+    searchFromToolbar();
+    EXPECT_FALSE(ui::windowExists(ProgressWindow));
+    EXPECT_EQ(ui::rowCount(ResultsList), 0);
+    EXPECT_TRUE(gPathList.empty());
+    EXPECT_TRUE(gFileEntries.empty());
+    EXPECT_EQ(ui::gadgetState(MainPanel), OptionsTab);
+    EXPECT_EQ(drive::lastDialogTitle(), "");  // not even "No duplicates found."
+  }
+  // Only that start was refused: the next search runs to its end.
+  searchFromToolbar();
+  EXPECT_EQ(ui::rowCount(ResultsList), 2);
 }
 
 TEST_F(SearchWindowTest, FolderAndALinkToItNeverOfferTheOnlyCopy) {

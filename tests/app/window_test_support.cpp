@@ -14,6 +14,7 @@
 #include "config/program_folder.h"
 #include "engine/results_list.h"
 #include "engine/search_state.h"
+#include "engine/worker_thread.h"
 #include "resources/images.h"
 
 namespace zandrel::testing {
@@ -54,6 +55,7 @@ void MainWindowTest::rebuildMainWindow() {
 
 void MainWindowTest::TearDown() {
   if (!gDisplayReady) return;
+  refuseWorkerStartAfter(-1);
   ui::testing::forgetDialogs();
   ui::closeWindow(MainWindow);
   ui::freeMenu(AddPopupMenu);

@@ -19,7 +19,7 @@
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
 #include "tests/engine/crc_forge.h"
-#include "tests/support/temp_dir.h"
+#include "tests/engine/search_state_test.h"
 
 namespace zandrel {
 namespace {
@@ -53,19 +53,8 @@ std::string patternContent(size_t size) {
   return content;
 }
 
-class HashPassTest : public testing::TempDirTest {
+class HashPassTest : public testing::SearchStateTest {
  protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    resetSearchState();
-    clearSearchLists();
-  }
-  void TearDown() override {
-    clearSearchLists();
-    resetSearchState();
-    TempDirTest::TearDown();
-  }
-
   // Sets gFileEntries to the files in the given (path) order with their sizes on disk.
   void setEntries(const std::vector<std::string>& names) {
     gFileEntries.clear();

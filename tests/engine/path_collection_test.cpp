@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/search_state.h"
-#include "tests/support/temp_dir.h"
+#include "tests/engine/search_state_test.h"
 
 namespace zandrel {
 namespace {
@@ -22,20 +22,8 @@ std::vector<std::string> sorted(std::vector<std::string> paths) {
   return paths;
 }
 
-class PathCollectionTest : public testing::TempDirTest {
+class PathCollectionTest : public testing::SearchStateTest {
  protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    resetSearchState();
-    clearSearchLists();
-    gSearchSubdirs = 0;
-  }
-  void TearDown() override {
-    resetSearchState();
-    clearSearchLists();
-    TempDirTest::TearDown();
-  }
-
   // root/a.txt, root/.hidden, root/sub/x, root/sub/deep/y, root/other/z
   void makeTree() {
     writeFile("root/a.txt", "a");

@@ -8,30 +8,15 @@
 #include <vector>
 
 #include "engine/search_state.h"
-#include "tests/support/temp_dir.h"
+#include "tests/engine/search_state_test.h"
 
 namespace zandrel {
 namespace {
 
 using Entries = std::optional<std::vector<std::string>>;
 
-class SearchFiltersTest : public testing::TempDirTest {
+class SearchFiltersTest : public testing::SearchStateTest {
  protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    resetSearchState();
-    clearSearchLists();
-    gSearchSubdirs = 0;
-    gMinSize = 0;
-    gMaxSize = 0;
-  }
-  void TearDown() override {
-    clearSearchLists();
-    gMinSize = 0;
-    gMaxSize = 0;
-    TempDirTest::TearDown();
-  }
-
   std::string sizedFile(const std::string& name, size_t size) { return writeFile(name, std::string(size, 'x')); }
 
   // Runs the filters on a fresh copy of the paths and returns what is left.

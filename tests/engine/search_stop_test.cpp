@@ -13,7 +13,7 @@
 #include "engine/hash_passes.h"
 #include "engine/search_state.h"
 #include "engine/worker_thread.h"
-#include "tests/support/temp_dir.h"
+#include "tests/engine/search_state_test.h"
 
 namespace zandrel {
 namespace {
@@ -56,12 +56,10 @@ bool waitFor(const std::function<bool()>& condition) {
 }
 
 // A pass over a few large files on a worker, as the search runs it.
-class SearchStopTest : public testing::TempDirTest {
+class SearchStopTest : public testing::SearchStateTest {
  protected:
   void SetUp() override {
-    TempDirTest::SetUp();
-    resetSearchState();
-    clearSearchLists();
+    SearchStateTest::SetUp();
     setHashThreadCount(kThreads);
     for (int i = 0; i < kFileCount; ++i) {
       // Sparse, so they cost nothing to make but still take real reads.
@@ -78,10 +76,8 @@ class SearchStopTest : public testing::TempDirTest {
     gStopRequested = true;
     gPauseFlag = 0;
     worker_.join();
-    clearSearchLists();
-    resetSearchState();
     setHashThreadCount(0);
-    TempDirTest::TearDown();
+    SearchStateTest::TearDown();
   }
 
   // What the steps before the passes leave in the lists.

@@ -43,6 +43,37 @@ TEST(FormatFileSize, PicksUnitAndRoundsThroughSinglePrecision) {
   for (const auto& c : cases) EXPECT_EQ(formatFileSize(c.bytes), c.expected) << c.bytes;
 }
 
+TEST(LeadingNumbers, ReadDigitsSignsAndBlanksAndSaturate) {
+  const struct {
+    const char* text;
+    int64_t atStart;  // parseSignedInteger
+    int64_t afterBlanks;  // parseLeadingInteger
+  } cases[] = {
+      {"", 0, 0},
+      {"42 Byte", 42, 42},
+      {" \t42", 0, 42},
+      {"-7x", -7, -7},
+      {"+8", 8, 8},
+      {"- 5", 0, 0},
+      {"1.50", 1, 1},
+      {"9223372036854775807", INT64_MAX, INT64_MAX},
+      {"99999999999999999999", INT64_MAX, INT64_MAX},
+      {"-9223372036854775808", INT64_MIN, INT64_MIN},
+      {"-99999999999999999999", INT64_MIN, INT64_MIN},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parseSignedInteger(c.text), c.atStart) << '"' << c.text << '"';
+    EXPECT_EQ(parseLeadingInteger(c.text), c.afterBlanks) << '"' << c.text << '"';
+  }
+
+  // Every digit is taken, even past the ceiling; the value stops there.
+  const LeadingDigits hex = readLeadingDigits("fFfFfFfFfFfFfFfFfg", 16, 1000);
+  EXPECT_EQ(hex.length, 17u);
+  EXPECT_EQ(hex.value, 1000u);
+  EXPECT_EQ(readLeadingDigits("1012", 2).value, 5u);
+  EXPECT_EQ(readLeadingDigits("x1", 10).length, 0u);
+}
+
 TEST(AddTrailingSeparator, AppendsOnlyWhenMissing) {
   const struct {
     const char* path;

@@ -12,7 +12,7 @@
 
 #include "engine/path_collection.h"
 #include "engine/search_state.h"
-#include "tests/support/temp_dir.h"
+#include "tests/engine/search_state_test.h"
 
 namespace zandrel {
 namespace {
@@ -25,24 +25,8 @@ std::vector<std::string> entryPaths() {
   return paths;
 }
 
-class SizeGroupingTest : public testing::TempDirTest {
+class SizeGroupingTest : public testing::SearchStateTest {
  protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    resetSearchState();
-    clearSearchLists();
-    gSizeCounts.clear();
-    gSearchSubdirs = 0;
-    gMinSize = 0;
-    gMaxSize = 0;
-  }
-  void TearDown() override {
-    resetSearchState();
-    clearSearchLists();
-    gSizeCounts.clear();
-    TempDirTest::TearDown();
-  }
-
   std::string sizedFile(const std::string& name, size_t size) { return writeFile(name, std::string(size, 'x')); }
 
   // Both steps on the given paths, starting empty as after the path collection;

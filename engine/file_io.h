@@ -1,0 +1,31 @@
+#pragma once
+// Reads and writes that a signal cannot cut short: a call that a signal
+// interrupts before it moved a byte is made again.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zandrel {
+
+// One read: the bytes read, 0 at the end of the file, -1 on an error.
+ssize_t readSome(int fd, void* buffer, size_t size);
+
+// Exactly size bytes; false when the file ends first or cannot be read.
+bool readExactly(int fd, char* data, size_t size);
+
+// Everything from the current position to the end; none on a read error.
+// `expectedSize` only reserves room.
+std::optional<std::string> readToEnd(int fd, size_t expectedSize = 0);
+// Everything from the start of the file, the descriptor's position untouched.
+std::optional<std::string> readToEndFromStart(int fd);
+
+// Every byte, from the current position (writeAll) or from an offset, the
+// position untouched (writeAllAt); false on an error or a write that takes nothing.
+bool writeAll(int fd, std::string_view bytes);
+bool writeAllAt(int fd, std::string_view bytes, off_t offset);
+
+}  // namespace zandrel

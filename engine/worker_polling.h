@@ -1,0 +1,22 @@
+#pragma once
+// The loop a command runs on the GUI thread while its worker works: it takes
+// the window events, so the windows stay drawn and a close request or a
+// button reaches the command, and it notices when the worker has ended.
+
+#include <functional>
+
+#include "engine/worker_thread.h"
+#include "ui/ui.h"
+
+namespace zandrel {
+
+// Waits up to 2 ms at a time for a window event and hands each one (an empty
+// event after a quiet wait) to onEvent, until the worker has ended or onEvent
+// says to stop waiting. True when the worker ended; false when onEvent
+// stopped the wait, and the worker may still run.
+bool pollWhileWorking(const WorkerThread& worker, const std::function<bool(const ui::Event&)>& onEvent);
+
+// Drops every event but a close request of any window, which stops the wait.
+bool untilCloseRequest(const ui::Event& event);
+
+}  // namespace zandrel

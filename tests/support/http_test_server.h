@@ -1,0 +1,131 @@
+#pragma once
+// A real HTTP server on 127.0.0.1 that plays canned replies, one connection each.
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/unique_fd.h"
+
+namespace zandrel::testing {
+
+// What the server does with one connection: send the pieces one after another
+// (a short pause between them, so they arrive as separate reads) and close;
+// or, when silent, read the request and send nothing until the client leaves.
+struct CannedReply {
+  std::vector<std::string> pieces;
+  bool silent = false;
+};
+
+// Serves one connection per canned reply, in order, then stops. It never
+// waits for a client longer than a few seconds, nor lives past its limit.
+class TestServer {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  explicit TestServer(std::vector<CannedReply> replies) : replies_(std::move(replies)) {
+    listener_.reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (!listener_.valid() || ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener_.get(), 4) != 0 ||
+        ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "no listening socket";
+      return;
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~TestServer() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+  int port() const { return port_; }
+  std::string hostAndPort() const { return "127.0.0.1:" + std::to_string(port_); }
+  // The request bytes of every connection so far, up to and with the blank line.
+  std::vector<std::string> requests() {
+    std::lock_guard lock(mutex_);
+    return requests_;
+  }
+
+ private:
+  static constexpr auto kLifetime = std::chrono::seconds(60);
+
+  bool waitReadable(int fd, Clock::time_point until) {
+    while (!stop_ && Clock::now() < until) {
+      pollfd entry{fd, POLLIN, 0};
+      if (::poll(&entry, 1, 50) > 0) return true;
+    }
+    return false;
+  }
+
+  void serve() {
+    const Clock::time_point end = Clock::now() + kLifetime;
+    for (const CannedReply& reply : replies_) {
+      if (!waitReadable(listener_.get(), end)) return;
+      UniqueFd client(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+      if (!client.valid()) return;
+      std::string request;
+      char block[1024];
+      while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536 &&
+             waitReadable(client.get(), std::min(end, Clock::now() + std::chrono::seconds(5)))) {
+        const ssize_t n = ::recv(client.get(), block, sizeof block, 0);
+        if (n <= 0) break;
+        request.append(block, static_cast<size_t>(n));
+      }
+      {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+      }
+      if (reply.silent) {
+        // Until the client gives up and closes its end.
+        while (waitReadable(client.get(), end) && ::recv(client.get(), block, sizeof block, 0) > 0) {
+        }
+        continue;
+      }
+      for (size_t i = 0; i < reply.pieces.size(); ++i) {
+        if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        const std::string& piece = reply.pieces[i];
+        if (::send(client.get(), piece.data(), piece.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(piece.size())) break;
+      }
+      ::shutdown(client.get(), SHUT_WR);
+    }
+  }
+
+  std::vector<CannedReply> replies_;
+  UniqueFd listener_;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
+};
+
+// A port on 127.0.0.1 where nothing listens.
+inline int closedPort() {
+  UniqueFd probe(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(probe.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length);
+  return ntohs(address.sin_port);
+}
+
+inline std::string okHead(const std::string& headers = "") { return "HTTP/1.1 200 OK\r\n" + headers + "\r\n"; }
+
+}  // namespace zandrel::testing
