@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string_view>
 
 namespace zandrel {
@@ -290,7 +291,7 @@ ThreadDocument::~ThreadDocument() { closeDocument(document); }
 
 }  // namespace
 
-bool openIniFile(const std::string& path) {
+bool openIniFile(const std::string& path) try {
   IniDocument& document = tCurrent.document;
   closeDocument(document);
   const std::optional<std::string> bytes = readWholeFile(path);
@@ -304,6 +305,11 @@ bool openIniFile(const std::string& path) {
   document.isUtf8 = !content.empty();
   document.nodes = parseText(text);
   return true;
+} catch (const std::bad_alloc&) {
+  // A file larger than the memory there is (a sparse one of any claimed size)
+  // reads like one that does not open, instead of ending the program.
+  tCurrent.document = IniDocument();
+  return false;
 }
 
 bool createIniFile(const std::string& path) {

@@ -522,5 +522,41 @@ TEST_F(IniSaveTest, AFailedWriteLeavesTheOldFile) {
   EXPECT_EQ(bytesOf(inPlace), "k = old\n");
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ZANDREL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZANDREL_ASAN 1
+#endif
+#endif
+
+// A settings file of any claimed size (sparse, so it takes no space) is read
+// like one that does not open: defaults, and the next start is not ended.
+TEST_F(IniDocumentTest, AFileLargerThanTheMemoryThereIsOpensAsNone) {
+#ifdef ZANDREL_ASAN
+  GTEST_SKIP() << "AddressSanitizer aborts on a failed allocation instead of throwing";
+#else
+  const std::string file = writeFile("settings.ini", "lang = Deutsch\n");
+  constexpr uintmax_t kClaimed = uintmax_t{8} << 30;
+  std::filesystem::resize_file(file, kClaimed);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Far less memory than the file claims: the reading cannot take it all.
+    const rlimit limit{rlim_t{2} << 30, rlim_t{2} << 30};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(kNoChild);
+    const bool opened = openIniFile(file);
+    const bool fallback = readIniString("lang", kDefault) == kDefault;
+    _exit(!opened && fallback ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the open ended the process";
+  if (WEXITSTATUS(status) == kNoChild) GTEST_SKIP() << "cannot limit the child's memory";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(std::filesystem::file_size(file), kClaimed);
+#endif
+}
+
 }  // namespace
 }  // namespace zandrel
