@@ -48,6 +48,14 @@ class SearchSteps {
     if (!runWorker(collectFileSizes) || !runWorker(groupBySize)) return false;
     worker_.join();
 
+    // The window drops the clicks that keep one algorithm chosen while a
+    // search runs, so all three may be unchecked now. Without a pass every
+    // file of a shared size would form one group, and "Select duplicates"
+    // would offer unique files for deletion: MD5 stands in, as it does for
+    // a settings file that chooses none.
+    if (!ui::gadgetChecked(Crc32CheckBox) && !ui::gadgetChecked(Md5CheckBox) && !ui::gadgetChecked(Sha1CheckBox)) {
+      ui::setGadgetState(Md5CheckBox, 1);
+    }
     const int passes = ui::gadgetChecked(Crc32CheckBox) + ui::gadgetChecked(Md5CheckBox) +
                        ui::gadgetChecked(Sha1CheckBox);
     const int64_t entries = std::max<int64_t>(1, static_cast<int64_t>(gFileEntries.size()));
@@ -105,7 +113,7 @@ class SearchSteps {
     if (event.kind != ui::EventKind::Gadget) return true;
     if (event.object == PauseButton) {
       const bool pausing = gPauseFlag.load() == 0;
-      ui::setGadgetText(PauseButton, gUiText[pausing ? 75 : 65]);
+      ui::setGadgetText(PauseButton, gUiText[pausing ? kTextResume : kTextPause]);
       gPauseFlag = pausing ? 1 : 0;
     }
     return event.object != StopButton;

@@ -245,5 +245,25 @@ TEST_F(SearchWindowTest, FolderAndALinkToItNeverOfferTheOnlyCopy) {
   EXPECT_EQ(ui::rowText(ResultsList, 0, FilenameColumn), path("data/dlink/y1"));
 }
 
+TEST_F(SearchWindowTest, NoAlgorithmLeftChosenStillComparesContents) {
+  // Clicks on the algorithm boxes are dropped while a search runs, so the
+  // rule that keeps one chosen cannot act: all three may be off when the
+  // passes are due. Files that only share a size must not become a group.
+  writeFile("tree/u1", "unique one");
+  writeFile("tree/u2", "unique two");
+  writeFile("tree/p1", "a pair");
+  writeFile("tree/p2", "a pair");
+  drive::dropFiles(LocationsList, {path("tree")});
+  settle();
+  ui::setGadgetState(Md5CheckBox, 0);
+  ASSERT_FALSE(ui::gadgetChecked(Crc32CheckBox) || ui::gadgetChecked(Md5CheckBox) || ui::gadgetChecked(Sha1CheckBox));
+  searchFromToolbar();
+  EXPECT_EQ(rows(ResultsList).size(), 2u);
+  EXPECT_EQ(ui::rowText(ResultsList, 0, FilenameColumn), path("tree/p1"));
+  EXPECT_EQ(ui::rowText(ResultsList, 1, FilenameColumn), path("tree/p2"));
+  EXPECT_EQ(ui::rowText(ResultsList, 0, Md5Column).size(), 32u);
+  EXPECT_TRUE(ui::gadgetChecked(Md5CheckBox));
+}
+
 }  // namespace
 }  // namespace zandrel
