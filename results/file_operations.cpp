@@ -35,6 +35,15 @@ std::string folderOf(const std::string& path) {
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+// Forces a folder's entries to disk, so a file made in it survives a power
+// cut. A folder that cannot be opened for it, or a file system that cannot
+// sync folders, is taken as it is; only a failed write counts.
+bool syncFolder(const std::string& folder) {
+  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return true;
+  return ::fsync(fd.get()) == 0 || (errno != EIO && errno != ENOSPC && errno != EDQUOT);
+}
+
 // A hidden file beside the target that goes away unless kept.
 class PartialFile {
  public:
@@ -122,13 +131,14 @@ bool moveFile(const std::string& source, const std::string& target, const std::a
   // Another file system: the whole copy waits on disk beside the target while
   // the source goes, so a source that cannot be deleted leaves the target as it was.
   PartialFile partial(target);
-  if (!copyToPartial(source, partial, stop, true)) return false;
+  if (!copyToPartial(source, partial, stop, true) || !syncFolder(folderOf(target))) return false;
   if (!replaceableTarget(target) || !deleteFile(source)) return false;
   if (::rename(partial.path().c_str(), target.c_str()) != 0) {
     partial.keep();  // the source is gone: its content must stay somewhere
     return false;
   }
   partial.keep();
+  syncFolder(folderOf(target));
   return true;
 }
 
