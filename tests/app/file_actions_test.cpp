@@ -175,6 +175,7 @@ TEST_F(FileActionsTest, CopyOrMoveIntoTheFilesOwnFolderKeepsIt) {
   run(MoveButton, Answer::Ok, {path("alias")});
   EXPECT_EQ(readAll(file), "precious");
   EXPECT_EQ(namesIn(path("home")), std::vector<std::string>{"keep.txt"});
+  EXPECT_EQ(ui::rowCount(ResultsList), 1);  // the file is still where its row says
 }
 
 TEST_F(FileActionsTest, OddNamesAreDeletedByTheirOwnBytes) {
