@@ -14,14 +14,6 @@ namespace drive = ui::testing;
 
 class ColumnSortingTest : public MainWindowTest {
  protected:
-  static void addResult(const std::string& group, const std::string& file, const std::string& size,
-                        bool checked = false) {
-    const int row = ui::rowCount(ResultsList);
-    ui::addRow(ResultsList, -1, group);
-    ui::setRowText(ResultsList, row, FilenameColumn, file);
-    ui::setRowText(ResultsList, row, SizeColumn, size);
-    if (checked) ui::setRowState(ResultsList, row, ui::kRowChecked);
-  }
   static std::vector<std::string> column(int c) {
     std::vector<std::string> texts;
     for (int row = 0; row < ui::rowCount(ResultsList); ++row) texts.push_back(ui::rowText(ResultsList, row, c));
@@ -42,9 +34,9 @@ class ColumnSortingTest : public MainWindowTest {
 using Texts = std::vector<std::string>;
 
 TEST_F(ColumnSortingTest, TitleClicksSortDescendingThenAscendingWithTheirArrows) {
-  addResult("2", "/b", "1.00 KB");
-  addResult("10", "/a", "3 Byte", true);
-  addResult("1", "/C", "512 Byte");
+  addResultRow({"2", "/b", "1.00 KB"});
+  addResultRow({"10", "/a", "3 Byte"}, true);
+  addResultRow({"1", "/C", "512 Byte"});
   const Arrow none = Arrow::None;
 
   drive::clickColumnTitle(ResultsList, GroupColumn);
@@ -76,8 +68,8 @@ TEST_F(ColumnSortingTest, TitleClicksSortDescendingThenAscendingWithTheirArrows)
 }
 
 TEST_F(ColumnSortingTest, NoSortWhileACommandWindowIsOpen) {
-  addResult("1", "/a", "");
-  addResult("2", "/b", "");
+  addResultRow({"1", "/a", ""});
+  addResultRow({"2", "/b", ""});
   // The file actions and the imports address rows by position while they run.
   ASSERT_TRUE(ui::openWindow(ProgressWindow, 300, 90, "", ui::WindowStyle{}, MainWindow));
   drive::clickColumnTitle(ResultsList, GroupColumn);

@@ -291,10 +291,9 @@ TEST_F(FileActionsTest, StopDuringTheLastStepsOfAMoveKeepsItsSuccess) {
   EXPECT_FALSE(fs::exists(gSourceFile));
 
   // Through the window: the close request waits in the queue when the worker starts.
-  char pattern[] = "/dev/shm/zandrel-stop-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string shm = pattern;
-  for (const std::string& folder : {path("to"), shm}) {
+  const testing::ShmFolder shm;
+  ASSERT_FALSE(shm.path().empty());
+  for (const std::string& folder : {path("to"), shm.path()}) {
     SCOPED_TRACE(folder);
     ui::clearRows(ResultsList);
     const std::string source = writeFile("from/big.bin", std::string(8 << 20, 'b'));
@@ -316,7 +315,6 @@ TEST_F(FileActionsTest, StopDuringTheLastStepsOfAMoveKeepsItsSuccess) {
     }
     fs::remove(folder + "/big.bin");
   }
-  fs::remove_all(shm);
 }
 
 TEST_F(FileActionsTest, CloseRequestStopsALongCopyWithoutTrace) {

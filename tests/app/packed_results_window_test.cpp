@@ -37,7 +37,6 @@ class PackedResultsWindowTest : public MainWindowTest {
     ui::clearRows(ResultsList);
     for (const auto& cells : rows) addResultRow(cells, checked);
   }
-  static ResultsRows shownRows() { return resultRows(); }
   static bool anyRowChecked() {
     for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
       if (rowChecked(ResultsList, row)) return true;
@@ -89,7 +88,7 @@ TEST_F(PackedResultsWindowTest, ExportedRowsImportBackAsTheyWere) {
   setRows(kOldRows, true);
   importFrom(file);
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");
-  EXPECT_EQ(shownRows(), rows);
+  EXPECT_EQ(resultRows(), rows);
   EXPECT_FALSE(anyRowChecked());
   EXPECT_FALSE(ui::windowExists(ImportWindow));
   EXPECT_TRUE(gImportRows.empty());
@@ -98,7 +97,7 @@ TEST_F(PackedResultsWindowTest, ExportedRowsImportBackAsTheyWere) {
 TEST_F(PackedResultsWindowTest, ExportWritesTheRowsInTheOrderShown) {
   setRows({{"1", "/b", "1 Byte", "", "", "c"}, {"1", "/a", "1 Byte", "", "", "c"}, {"2", "/c", "2 Byte", "", "", "d"}});
   drive::clickColumnTitle(ResultsList, FilenameColumn);
-  const ResultsRows shown = shownRows();
+  const ResultsRows shown = resultRows();
   ASSERT_NE(shown[0][1], "/b");
 
   exportTo(path("sorted"));
@@ -133,7 +132,7 @@ TEST_F(PackedResultsWindowTest, CancelledOrNeedlessDialogsChangeNothing) {
   drive::clickButton(ImportButton);
   settle();
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
-  EXPECT_EQ(shownRows(), kOldRows);
+  EXPECT_EQ(resultRows(), kOldRows);
 }
 
 TEST_F(PackedResultsWindowTest, DamagedFilesAreRefusedAndTheRowsStay) {
@@ -158,13 +157,13 @@ TEST_F(PackedResultsWindowTest, DamagedFilesAreRefusedAndTheRowsStay) {
                                                     gNewlineEscape))},
   };
   setRows({{"7", "/kept", "1 Byte", "", "", "c"}}, true);
-  const ResultsRows before = shownRows();
+  const ResultsRows before = resultRows();
   for (const Case& c : cases) {
     const std::string file = writeFile(std::string("damaged ") + c.name + ".txt", c.bytes);
     importFrom(file, true);
     EXPECT_EQ(drive::lastDialogTitle(), "Error") << c.name;
     EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + file + "\"") << c.name;
-    EXPECT_EQ(shownRows(), before) << c.name;
+    EXPECT_EQ(resultRows(), before) << c.name;
     EXPECT_TRUE(rowChecked(ResultsList, 0)) << c.name;
   }
   // A file gone before the import gets the same box.
@@ -172,18 +171,18 @@ TEST_F(PackedResultsWindowTest, DamagedFilesAreRefusedAndTheRowsStay) {
   drive::answerNextDialog(Answer::Ok);
   importResults(path("dangling"));
   EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + path("dangling") + "\"");
-  EXPECT_EQ(shownRows(), before);
+  EXPECT_EQ(resultRows(), before);
 }
 
 TEST_F(PackedResultsWindowTest, AParserWithoutAThreadRefusesTheFileAndTheRowsStay) {
   const std::string file = resultsFile("results.txt", kOldRows);
   setRows({{"7", "/kept", "1 Byte", "", "", "c"}}, true);
-  const ResultsRows before = shownRows();
+  const ResultsRows before = resultRows();
   refuseWorkerStartAfter(0);
   importFrom(file, true);
   EXPECT_EQ(drive::lastDialogTitle(), "Error");
   EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + file + "\"");
-  EXPECT_EQ(shownRows(), before);
+  EXPECT_EQ(resultRows(), before);
   EXPECT_FALSE(ui::windowExists(ImportWindow));
 }
 
@@ -241,7 +240,7 @@ TEST_F(PackedResultsWindowTest, CloseRequestDuringALongImportKeepsTheOldRows) {
   EXPECT_EQ(status, "Importing");
   EXPECT_FALSE(ui::windowExists(ImportWindow));
   EXPECT_TRUE(ui::windowExists(MainWindow));
-  EXPECT_EQ(shownRows(), kOldRows);
+  EXPECT_EQ(resultRows(), kOldRows);
   EXPECT_TRUE(rowChecked(ResultsList, 1));
   EXPECT_TRUE(gImportRows.empty());
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
@@ -256,7 +255,7 @@ TEST_F(PackedResultsWindowTest, ImportButtonHandsCsvFilesToTheCsvImport) {
   drive::forgetDialogs();
   importFrom(csv);
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no error box after it
-  EXPECT_EQ(shownRows(), (ResultsRows{{"1", "/csv/a", "9 Byte", "", "", "e"}, {"1", "/csv/b", "9 Byte", "", "", "e"}}));
+  EXPECT_EQ(resultRows(), (ResultsRows{{"1", "/csv/a", "9 Byte", "", "", "e"}, {"1", "/csv/b", "9 Byte", "", "", "e"}}));
   EXPECT_FALSE(anyRowChecked());
 }
 
@@ -269,7 +268,7 @@ TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
   drive::forgetDialogs();
   drive::dropFiles(ResultsList, {a, b, c});
   settle();
-  EXPECT_EQ(shownRows(), first);
+  EXPECT_EQ(resultRows(), first);
   EXPECT_EQ(drive::lastDialogTitle(), "");
 
   // A first path that cannot be read is refused with the box, whatever follows it.
@@ -282,7 +281,7 @@ TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
     drive::dropFiles(ResultsList, {unreadable, b});
     settle();
     EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + unreadable + "\"") << unreadable;
-    EXPECT_EQ(shownRows(), first);
+    EXPECT_EQ(resultRows(), first);
   }
 
   // The CSV header anywhere in the first line makes it a CSV file.
@@ -291,7 +290,7 @@ TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
                                     "\"4\",\"/csv/file\",\"9 Byte\",\"\",\"\",\"e\"\r\n");
   drive::dropFiles(ResultsList, {csv, a});
   settle();
-  EXPECT_EQ(shownRows(), (ResultsRows{{"4", "/csv/file", "9 Byte", "", "", "e"}}));
+  EXPECT_EQ(resultRows(), (ResultsRows{{"4", "/csv/file", "9 Byte", "", "", "e"}}));
 
   drive::answerNextDialog(Answer::Ok);
   drive::dropFiles(ResultsList, {c, a});

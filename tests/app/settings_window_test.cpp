@@ -75,16 +75,9 @@ class LocaleEnvironment {
   std::optional<std::string> saved_[3];
 };
 
-// The immutable flag of a folder: nothing can be created in it, even by root.
-using testing::setImmutable;
 
 class SettingsWindowTest : public MainWindowTest {
  protected:
-  void TearDown() override {
-    if (!locked_.empty()) setImmutable(locked_, false);
-    MainWindowTest::TearDown();
-  }
-
   // Presses the toolbar button and answers the question, then the error box if one comes.
   void saveFromToolbar(Answer answer, bool errorExpected = false) {
     drive::forgetDialogs();
@@ -117,8 +110,6 @@ class SettingsWindowTest : public MainWindowTest {
   }
 
   std::string settingsBytes() { return readBytes(gSettingsPath).value_or("(no file)"); }
-
-  std::string locked_;
 };
 
 // What the user sets up in the window, and what a start with the saved file shows.
@@ -355,8 +346,8 @@ TEST_F(SettingsWindowTest, UnwritableFileGivesTheErrorBox) {
 TEST_F(SettingsWindowTest, AnImmutableFileGivesTheErrorBoxAndStaysAsItWas) {
   const std::string old = "\xEF\xBB\xBF\nlang = Deutsch\n[algorithm]\nmd5 = 0\nsha1 = 1\n";
   gSettingsPath = writeFile("locked/settings.ini", old);
-  if (!setImmutable(gSettingsPath, true)) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
-  locked_ = gSettingsPath;
+  const testing::ImmutableFlag locked(gSettingsPath);
+  if (!locked.set()) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
   drive::toggleCheckBox(SubdirsCheckBox);
   settle();
   saveFromToolbar(Answer::Yes, true);
@@ -369,15 +360,15 @@ TEST_F(SettingsWindowTest, AnImmutableFileGivesTheErrorBoxAndStaysAsItWas) {
 // A folder that takes no new file: the file there, which may be written, is written in place.
 TEST_F(SettingsWindowTest, AFileInALockedFolderIsWrittenInPlace) {
   gSettingsPath = writeFile("locked/settings.ini", "\xEF\xBB\xBF\nlang = Deutsch\n; a much longer comment than the file will hold\n");
-  if (!setImmutable(path("locked"), true)) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
-  locked_ = path("locked");
+  const testing::ImmutableFlag locked(path("locked"));
+  if (!locked.set()) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
   drive::toggleCheckBox(SubdirsCheckBox);
   settle();
   saveFromToolbar(Answer::Yes);
   EXPECT_EQ(drive::lastDialogText(), "Do you want to save the current configuration?");  // no error came
   EXPECT_NE(settingsBytes().find("subdirs = 1\n"), std::string::npos);
   EXPECT_EQ(settingsBytes().find("comment"), std::string::npos);
-  EXPECT_EQ(folderEntries(locked_), (std::vector<std::string>{"settings.ini"}));
+  EXPECT_EQ(folderEntries(path("locked")), (std::vector<std::string>{"settings.ini"}));
 }
 
 TEST(ParseSettingsNumber, ReadsTheLeadingNumber) {

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -57,25 +56,6 @@ std::string languageFile(const std::map<int, std::string>& values) {
 }
 
 bool toolOpen() { return ui::windowExists(TranslationWindow); }
-
-// The clipboard belongs to the display, which every test process running at
-// the same time shares: a test that reads back what it put there holds this.
-class ClipboardLock {
- public:
-  ClipboardLock() {
-    const std::string file = (fs::temp_directory_path() / "zandrel-test-clipboard.lock").string();
-    fd_ = open(file.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-    if (fd_ >= 0) flock(fd_, LOCK_EX);
-  }
-  ~ClipboardLock() {
-    if (fd_ >= 0) close(fd_);
-  }
-  ClipboardLock(const ClipboardLock&) = delete;
-  ClipboardLock& operator=(const ClipboardLock&) = delete;
-
- private:
-  int fd_ = -1;
-};
 
 class TranslationToolTest : public MainWindowTest {
  protected:
@@ -170,7 +150,6 @@ TEST_F(TranslationToolTest, QuitAndEveryCloseRequestEndTheToolWithoutAsking) {
 }
 
 TEST_F(TranslationToolTest, CopyPutsOneLinePerRowOnTheClipboard) {
-  const ClipboardLock lock;
   std::string english;
   for (const char* text : gUiStrings) english += std::string(text) + "\n";
   std::string englishCopied, dialogTitle, dialogText, translationsCopied;
@@ -206,7 +185,6 @@ TEST_F(TranslationToolTest, CopyPutsOneLinePerRowOnTheClipboard) {
 }
 
 TEST_F(TranslationToolTest, PasteFillsTheFieldsLineByLine) {
-  const ClipboardLock lock;
   std::string manyLines;
   std::map<int, std::string> firstLines;
   for (int line = 1; line <= 120; ++line) {
@@ -326,7 +304,8 @@ TEST_F(TranslationToolTest, SaveDialogOutcomes) {
 TEST_F(TranslationToolTest, AnUnchangeableFileIsReportedAndKept) {
   const std::string old = "\xEF\xBB\xBF\n7 = alt\n";
   const std::string file = writeFile("Locked.lng", old);
-  if (!testing::setImmutable(file, true)) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
+  const testing::ImmutableFlag locked(file);
+  if (!locked.set()) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
   Script script;
   script.when(toolOpen, [&] {
     drive::typeText(TranslationFields + 7, "sieben");
@@ -340,7 +319,6 @@ TEST_F(TranslationToolTest, AnUnchangeableFileIsReportedAndKept) {
     quit();
   });
   runTool(script);
-  testing::setImmutable(file, false);
   EXPECT_EQ(readAll(file), old);
   EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"Locked.lng"}));
 }

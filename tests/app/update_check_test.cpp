@@ -110,7 +110,6 @@ class UpdateCheckTest : public MainWindowTest {
 };
 
 TEST_F(UpdateCheckTest, TheAnswerDecidesBetweenTheQuestionAndTheNotice) {
-  gTempFolder = path() + "/";
   const std::string newest = "You already have the newest version";
   const auto question = [](const std::string& line) {
     return "A newer version '" + line + "' of Zandrel is available for download\n\nDownload now?";
@@ -154,7 +153,6 @@ TEST_F(UpdateCheckTest, YesOpensTheProductPageInTheCurrentLanguage) {
 }
 
 TEST_F(UpdateCheckTest, AQuestionWithAHugeVersionLineStaysOnTheScreen) {
-  gTempFolder = path() + "/";
   const std::string line(5000, '7');
   TestServer server({body(line + "\n")});
   check(server, Answer::No);
@@ -183,7 +181,6 @@ TEST_F(UpdateCheckTest, NoOpensNothing) {
 }
 
 TEST_F(UpdateCheckTest, FailuresShowTheErrorBox) {
-  gTempFolder = path() + "/";
   {
     TestServer server({{{"HTTP/1.1 404 Not Found\r\nContent-Length: 5\r\n\r\n2.1.0"}}});
     check(server, Answer::Ok);
@@ -253,7 +250,6 @@ TEST_F(UpdateCheckTest, TheFirstCheckTakesTheSystemTemporaryFolder) {
 }
 
 TEST_F(UpdateCheckTest, TheReplyFileTakesTheFirstFreeNameAndNoPlantedOne) {
-  gTempFolder = path() + "/";
   const std::string victim = writeFile("victim", "keep");
   ASSERT_EQ(mkfifo(path("1.tmp").c_str(), 0600), 0);  // opens at once: taken
   fs::create_symlink(victim, path("2.tmp"));          // opens: taken

@@ -423,17 +423,12 @@ int save(const std::string& file, const std::string& value) {
   return closeIniFile() ? 3 : 1;
 }
 
-using testing::setImmutable;
 
 class IniSaveTest : public IniDocumentTest {
  protected:
   void SetUp() override {
     IniDocumentTest::SetUp();
     chmod(path().c_str(), 0755);  // user 65534 may pass through
-  }
-  void TearDown() override {
-    for (const std::string& file : immutable_) setImmutable(file, false);
-    IniDocumentTest::TearDown();
   }
   // A folder with one file in it, both with the given modes.
   std::string placeFile(const std::string& folder, mode_t folderMode, mode_t fileMode) {
@@ -442,7 +437,6 @@ class IniSaveTest : public IniDocumentTest {
     chmod(path(folder).c_str(), folderMode);
     return file;
   }
-  std::vector<std::string> immutable_;
 };
 
 TEST_F(IniSaveTest, OnlyAFileTheUserMayWriteIsReplaced) {
@@ -498,8 +492,8 @@ TEST_F(IniSaveTest, TheReplacedFileKeepsItsModeAndOwner) {
 
 TEST_F(IniSaveTest, AnImmutableFileIsRefusedAndKept) {
   const std::string file = writeFile("settings.ini", "k = old\n");
-  if (!setImmutable(file, true)) GTEST_SKIP() << "the file system or user cannot set the immutable flag (chattr +i)";
-  immutable_.push_back(file);
+  const testing::ImmutableFlag locked(file);
+  if (!locked.set()) GTEST_SKIP() << "the file system or user cannot set the immutable flag (chattr +i)";
   EXPECT_EQ(save(file, "new"), 0);
   EXPECT_EQ(bytesOf(file), "k = old\n");
   EXPECT_EQ(entries(), std::set<std::string>{"settings.ini"});

@@ -173,7 +173,7 @@ TEST_F(HashPassTest, FileChangedAfterTheSizePassLeavesTheSearch) {
       if (writer >= 0) ::close(writer);
       EXPECT_EQ(survivors(), (std::vector<std::string>{"a1", "a2"}));
       EXPECT_EQ(testing::openFilesUnder(path()), 0);
-      for (const auto& entry : fs::directory_iterator(path())) fs::remove_all(entry.path());
+      clearFolder();
     }
   }
 }

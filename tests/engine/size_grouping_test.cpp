@@ -230,7 +230,7 @@ TEST_F(SizeGroupingTest, PathsOfOneFileAreOneFile) {
     std::vector<std::string> expected;
     for (const std::string& name : c.expected) expected.push_back(path(name));
     EXPECT_EQ(entryPaths(), expected);
-    for (const auto& entry : fs::directory_iterator(path())) fs::remove_all(entry.path());
+    clearFolder();
   }
 }
 

@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/immutable.h"
 #include "tests/support/temp_dir.h"
 
 namespace zandrel {
@@ -116,14 +116,11 @@ TEST_F(FileOperationsTest, MoveWhoseSourceCannotGoKeepsTheEarlierTarget) {
   if (!shm.onAnotherFileSystemThan(path())) GTEST_SKIP() << "no second file system";
   const std::string source = writeFile("locked/file.txt", "source");
   // An immutable folder refuses to lose its entries, even to root.
-  if (std::system(("chattr +i '" + path("locked") + "' 2>/dev/null").c_str()) != 0) {
-    GTEST_SKIP() << "chattr not available here";
-  }
+  const testing::ImmutableFlag locked(path("locked"));
+  if (!locked.set()) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
   const std::string target = shm.path() + "/file.txt";
   std::ofstream(target) << "earlier";
-  const bool moved = moveFile(source, target, noStop);
-  std::system(("chattr -i '" + path("locked") + "'").c_str());
-  EXPECT_FALSE(moved);
+  EXPECT_FALSE(moveFile(source, target, noStop));
   EXPECT_EQ(readAll(source), "source");
   EXPECT_EQ(readAll(target), "earlier");
   EXPECT_EQ(namesIn(shm.path()), std::vector<std::string>{"file.txt"});

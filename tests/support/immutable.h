@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 namespace zandrel::testing {
 
@@ -23,5 +24,23 @@ inline bool setImmutable(const std::string& path, bool on) {
   ::close(fd);
   return done;
 }
+
+// Sets the flag for as long as it lives, so no test leaves a file behind
+// that its folder's clean-up cannot remove.
+class ImmutableFlag {
+ public:
+  explicit ImmutableFlag(std::string path) : path_(std::move(path)), set_(setImmutable(path_, true)) {}
+  ~ImmutableFlag() {
+    if (set_) setImmutable(path_, false);
+  }
+  ImmutableFlag(const ImmutableFlag&) = delete;
+  ImmutableFlag& operator=(const ImmutableFlag&) = delete;
+  // False where the file system or the user cannot set the flag.
+  bool set() const { return set_; }
+
+ private:
+  std::string path_;
+  bool set_;
+};
 
 }  // namespace zandrel::testing

@@ -41,6 +41,11 @@ class TempDirTest : public ::testing::Test {
     return file.string();
   }
 
+  // Empties the folder, for the next case of a table.
+  void clearFolder() {
+    for (const auto& entry : std::filesystem::directory_iterator(root_)) std::filesystem::remove_all(entry.path());
+  }
+
   std::string makeFolder(const std::string& relative) {
     std::filesystem::create_directories(root_ / relative);
     return (root_ / relative).string();
