@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -23,6 +22,7 @@
 #include <grp.h>
 
 #include "engine/unique_fd.h"
+#include "tests/support/child_process.h"
 #include "tests/support/immutable.h"
 #include "tests/support/temp_dir.h"
 
@@ -399,21 +399,16 @@ constexpr int kNoChild = 99;
 // Runs body in a child process, as user and group 65534 when asked, and
 // returns its exit code; kNoChild when the child could not be started as asked.
 int inChild(bool asNobody, const std::function<int()>& body, rlim_t fileSizeLimit = RLIM_INFINITY) {
-  const pid_t child = fork();
-  if (child < 0) return kNoChild;
-  if (child == 0) {
-    if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(kNoChild);
+  const int code = testing::exitCodeInChild([&] {
+    if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) return kNoChild;
     if (fileSizeLimit != RLIM_INFINITY) {
       // Writes past the limit fail with EFBIG instead of ending the process.
       signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{fileSizeLimit, fileSizeLimit};
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kNoChild);
+      if (!testing::limitResource(RLIMIT_FSIZE, fileSizeLimit)) return kNoChild;
     }
-    _exit(body());
-  }
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+    return body();
+  });
+  return code;
 }
 
 // 1 when createIniFile succeeds, 2 more when closeIniFile does too.
@@ -533,21 +528,16 @@ TEST_F(IniDocumentTest, AFileLargerThanTheMemoryThereIsOpensAsNone) {
   const std::string file = writeFile("settings.ini", "lang = Deutsch\n");
   constexpr uintmax_t kClaimed = uintmax_t{8} << 30;
   std::filesystem::resize_file(file, kClaimed);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const int code = testing::exitCodeInChild([&] {
     // Far less memory than the file claims: the reading cannot take it all.
-    const rlimit limit{rlim_t{2} << 30, rlim_t{2} << 30};
-    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(kNoChild);
+    if (!testing::limitResource(RLIMIT_AS, rlim_t{2} << 30)) return kNoChild;
     const bool opened = openIniFile(file);
     const bool fallback = readIniString("lang", kDefault) == kDefault;
-    _exit(!opened && fallback ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "the open ended the process";
-  if (WEXITSTATUS(status) == kNoChild) GTEST_SKIP() << "cannot limit the child's memory";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+    return !opened && fallback ? 0 : 1;
+  });
+  ASSERT_NE(code, -1) << "the open ended the process";
+  if (code == kNoChild) GTEST_SKIP() << "cannot limit the child's memory";
+  EXPECT_EQ(code, 0);
   EXPECT_EQ(std::filesystem::file_size(file), kClaimed);
 #endif
 }

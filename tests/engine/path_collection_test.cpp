@@ -1,9 +1,7 @@
 #include "engine/path_collection.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 
 #include "engine/search_state.h"
 #include "tests/engine/search_state_test.h"
+#include "tests/support/child_process.h"
 
 namespace zandrel {
 namespace {
@@ -204,20 +203,15 @@ TEST_F(PathCollectionTest, DeepTreeIsWalkedWholeUnderALowOpenFileLimit) {
   const std::vector<std::string> unlimited = collect({path()}, 1);
   EXPECT_EQ(sorted(unlimited), sorted(expected));
 
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const rlimit limit{256, 256};
-    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) ::_exit(3);
+  const int code = testing::exitCodeInChild([&] {
+    if (!testing::limitResource(RLIMIT_NOFILE, 256)) return 3;
     gPathList.clear();
     collectSearchPaths({path()});
     // The same paths in the same order as without the limit.
-    ::_exit(gPathList == unlimited ? 0 : gPathList.size() == unlimited.size() ? 1 : 2);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: order differs, 2: paths lost, 3: limit not set";
+    return gPathList == unlimited ? 0 : gPathList.size() == unlimited.size() ? 1 : 2;
+  });
+  ASSERT_NE(code, -1);
+  EXPECT_EQ(code, 0) << "1: order differs, 2: paths lost, 3: limit not set";
 }
 
 }  // namespace
