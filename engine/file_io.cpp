@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace zandrel {
 namespace {
@@ -16,6 +17,33 @@ ssize_t retried(Io io) {
     const ssize_t done = io();
     if (done >= 0 || errno != EINTR) return done;
   }
+}
+
+// Appends what io(buffer, size, bytes read so far) yields until the end of
+// the file; none on an error.
+template <typename Io>
+std::optional<std::string> appendUntilEnd(std::string bytes, Io io) {
+  char buffer[kReadBlock];
+  for (off_t done = 0;;) {
+    const ssize_t got = retried([&] { return io(buffer, sizeof buffer, done); });
+    if (got == 0) return bytes;
+    if (got < 0) return std::nullopt;
+    bytes.append(buffer, static_cast<size_t>(got));
+    done += got;
+  }
+}
+
+// Hands the bytes to io(data, size, bytes written so far) until all are
+// taken; false on an error or a write that takes nothing.
+template <typename Io>
+bool writeUntilDone(std::string_view bytes, Io io) {
+  for (off_t done = 0; !bytes.empty();) {
+    const ssize_t taken = retried([&] { return io(bytes.data(), bytes.size(), done); });
+    if (taken <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(taken));
+    done += taken;
+  }
+  return true;
 }
 
 }  // namespace
@@ -37,44 +65,21 @@ bool readExactly(int fd, char* data, size_t size) {
 std::optional<std::string> readToEnd(int fd, size_t expectedSize) {
   std::string bytes;
   bytes.reserve(expectedSize);
-  char buffer[kReadBlock];
-  for (;;) {
-    const ssize_t got = readSome(fd, buffer, sizeof buffer);
-    if (got == 0) return bytes;
-    if (got < 0) return std::nullopt;
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
+  return appendUntilEnd(std::move(bytes), [fd](char* buffer, size_t size, off_t) { return ::read(fd, buffer, size); });
 }
 
 std::optional<std::string> readToEndFromStart(int fd) {
-  std::string bytes;
-  char buffer[kReadBlock];
-  for (off_t offset = 0;;) {
-    const ssize_t got = retried([&] { return ::pread(fd, buffer, sizeof buffer, offset); });
-    if (got == 0) return bytes;
-    if (got < 0) return std::nullopt;
-    bytes.append(buffer, static_cast<size_t>(got));
-    offset += got;
-  }
+  return appendUntilEnd({}, [fd](char* buffer, size_t size, off_t done) { return ::pread(fd, buffer, size, done); });
 }
 
 bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t done = retried([&] { return ::write(fd, bytes.data(), bytes.size()); });
-    if (done <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(done));
-  }
-  return true;
+  return writeUntilDone(bytes, [fd](const char* data, size_t size, off_t) { return ::write(fd, data, size); });
 }
 
 bool writeAllAt(int fd, std::string_view bytes, off_t offset) {
-  while (!bytes.empty()) {
-    const ssize_t done = retried([&] { return ::pwrite(fd, bytes.data(), bytes.size(), offset); });
-    if (done <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(done));
-    offset += done;
-  }
-  return true;
+  return writeUntilDone(bytes, [fd, offset](const char* data, size_t size, off_t done) {
+    return ::pwrite(fd, data, size, offset + done);
+  });
 }
 
 }  // namespace zandrel

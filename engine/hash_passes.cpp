@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/entry_list.h"
 #include "engine/file_io.h"
 #include "engine/search_state.h"
 #include "engine/text_order.h"
@@ -136,9 +137,9 @@ class Fingerprinter {
 };
 
 // Fingerprints every entry into its own field, spread over the hashing
-// threads; readable[i] is set for each entry that got its text. The calling
-// thread takes part, so a pass runs even when no thread can be started.
-void fingerprintEntries(HashKind kind, std::vector<FileEntry>& entries, std::vector<char>& readable) {
+// threads; the field of an entry that could not be read stays empty. The
+// calling thread takes part, so a pass runs even when no thread can be started.
+void fingerprintEntries(HashKind kind, std::vector<FileEntry>& entries) {
   const auto field = hashField(kind);
   const DigestAlgorithm algorithm(kind);
   std::atomic<size_t> next{0};
@@ -154,10 +155,7 @@ void fingerprintEntries(HashKind kind, std::vector<FileEntry>& entries, std::vec
       if (i >= entries.size()) return;
       FileEntry& entry = entries[i];
       std::optional<std::string> text = fingerprinter.fingerprint(entry.filePath, entry.fileSize);
-      if (text) {
-        entry.*field = std::move(*text);
-        readable[i] = 1;
-      }
+      if (text) entry.*field = std::move(*text);
       ++gSearchProgress;
     }
   };
@@ -233,20 +231,14 @@ std::string fingerprintBytes(std::string_view bytes, HashKind kind) {
 void runHashPass(HashKind kind) {
   const auto field = hashField(kind);
   std::vector<FileEntry>& entries = gFileEntries;
-  std::vector<char> readable(entries.size(), 0);
-  fingerprintEntries(kind, entries, readable);
+  fingerprintEntries(kind, entries);
   if (stopRequested()) return;
 
   // A file that could not be fingerprinted leaves the search here; the rest
   // keep their order, so the sort below sees what a one-file-at-a-time pass
-  // would have left.
-  size_t kept = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (!readable[i]) continue;
-    if (kept != i) entries[kept] = std::move(entries[i]);
-    ++kept;
-  }
-  entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
+  // would have left. A text is never empty ("0" at least) and the field is
+  // empty before its pass, so an empty field marks an unreadable file.
+  keepWhere(entries, [&entries, field](size_t i) { return !(entries[i].*field).empty(); });
 
   // The size is part of the key, so a chance collision between files of
   // different sizes never forms a group. Without one, the order is that of
@@ -260,19 +252,16 @@ void runHashPass(HashKind kind) {
   };
   std::stable_sort(entries.begin(), entries.end(), before);
 
-  // Runs of one leave; the others keep their place in order.
-  kept = 0;
+  // Runs of one leave; the others keep their place in order. The mask is
+  // made first, as keepWhere moves entries a run test would still compare.
+  std::vector<char> keep(entries.size(), 1);
   for (size_t i = 0; i < entries.size();) {
     size_t runEnd = i + 1;
     while (runEnd < entries.size() && same(entries[runEnd], entries[i])) ++runEnd;
-    if (runEnd - i > 1) {
-      for (size_t k = i; k < runEnd; ++k, ++kept) {
-        if (kept != k) entries[kept] = std::move(entries[k]);
-      }
-    }
+    if (runEnd - i == 1) keep[i] = 0;
     i = runEnd;
   }
-  entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
+  keepWhere(entries, [&keep](size_t i) { return keep[i] != 0; });
 }
 
 void hashCrc32Worker() { runHashPass(HashKind::Crc32); }

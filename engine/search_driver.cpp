@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/hash_passes.h"
 #include "engine/messages.h"
 #include "engine/path_collection.h"
 #include "engine/progress_window.h"
+#include "engine/results_fill.h"
 #include "engine/results_list.h"
 #include "engine/search_filters.h"
 #include "engine/search_state.h"
@@ -30,6 +33,14 @@ FilterChoice filterChoiceFromWindow() {
   return choice;
 }
 
+// Appends the rows to ResultsList, unchecked; the rows are spent.
+void appendResultRows(std::vector<ResultRow>& rows) {
+  for (ResultRow& row : rows) {
+    appendResultRow({std::move(row.group), std::move(row.filePath), std::move(row.sizeText), std::move(row.md5Hex),
+                     std::move(row.sha1Hex), std::move(row.crc32Hex)});
+  }
+}
+
 // The steps of one search behind the progress window, each worker started
 // once the one before has ended. Pause and Resume act on the running worker;
 // Stop or a close request of any window ends the search; every other event is
@@ -38,26 +49,24 @@ class SearchSteps {
  public:
   explicit SearchSteps(const std::vector<std::string>& locationRows) : locationRows_(locationRows) {}
 
-  // Runs the steps to the filled results list; false when Stop, a close
-  // request or a thread that could not be started ended the search first.
-  // The worker may then still run.
-  bool run() {
-    if (!runWorker([this] { collectSearchPaths(locationRows_); })) return false;
-    worker_.join();
+  // Runs the steps to the filled results list; returns early when Stop, a
+  // close request or a thread that could not be started ends the search
+  // first. The worker may then still run.
+  void run() {
+    if (!runWorker([this] { collectSearchPaths(locationRows_); })) return;
     applySearchFilters(filterChoiceFromWindow());
-    if (!runWorker(collectFileSizes) || !runWorker(groupBySize)) return false;
-    worker_.join();
+    if (!runWorker(collectFileSizes) || !runWorker(groupBySize)) return;
 
     // The window drops the clicks that keep one algorithm chosen while a
     // search runs, so all three may be unchecked now. Without a pass every
     // file of a shared size would form one group, and "Select duplicates"
     // would offer unique files for deletion: MD5 stands in, as it does for
     // a settings file that chooses none.
-    if (!ui::gadgetChecked(Crc32CheckBox) && !ui::gadgetChecked(Md5CheckBox) && !ui::gadgetChecked(Sha1CheckBox)) {
+    int passes = ui::gadgetChecked(Crc32CheckBox) + ui::gadgetChecked(Md5CheckBox) + ui::gadgetChecked(Sha1CheckBox);
+    if (passes == 0) {
       ui::setGadgetState(Md5CheckBox, 1);
+      passes = 1;
     }
-    const int passes = ui::gadgetChecked(Crc32CheckBox) + ui::gadgetChecked(Md5CheckBox) +
-                       ui::gadgetChecked(Sha1CheckBox);
     const int64_t entries = std::max<int64_t>(1, static_cast<int64_t>(gFileEntries.size()));
     ui::setProgressRange(ProgressBar, 0, static_cast<int>(std::min<int64_t>(passes * entries, INT32_MAX)));
     // Each pass runs when its box is checked at the moment it is due.
@@ -66,20 +75,19 @@ class SearchSteps {
       void (*pass)();
     } kPasses[] = {{Crc32CheckBox, hashCrc32Worker}, {Md5CheckBox, hashMd5Worker}, {Sha1CheckBox, hashSha1Worker}};
     for (const auto& [box, pass] : kPasses) {
-      if (ui::gadgetChecked(box) && !runWorker(pass, true)) return false;
+      if (ui::gadgetChecked(box) && !runWorker(pass, true)) return;
     }
-    worker_.join();
 
     ui::setGadgetState(ProgressBar, ui::progressMaximum(ProgressBar));
-    const ResultsFill fill = fillResultRows(gFileEntries);
+    ResultsFill fill = fillResultRows(gFileEntries);
     noDuplicates_ = fill.noDuplicates;
     if (!fill.rows.empty()) {
       appendResultRows(fill.rows);
       ui::setGadgetState(MainPanel, ResultsTab);
     }
-    return true;
   }
 
+  // Set only by a search that ran to its end.
   bool noDuplicates() const { return noDuplicates_; }
 
   // The worker may still run after Stop: it ends at its next check and closes
@@ -91,12 +99,15 @@ class SearchSteps {
   }
 
  private:
+  // True when the worker ended, which is then joined, so its lists are ours.
   bool runWorker(std::function<void()> work, bool showsProgress = false) {
     if (!worker_.start(std::move(work))) return false;
-    return pollWhileWorking(worker_, [this, showsProgress](const ui::Event& event) {
+    const bool ended = pollWhileWorking(worker_, [this, showsProgress](const ui::Event& event) {
       if (showsProgress) showProgress();
       return takeEvent(event);
     });
+    if (ended) worker_.join();
+    return ended;
   }
 
   void showProgress() {
@@ -127,12 +138,6 @@ class SearchSteps {
 
 }  // namespace
 
-void appendResultRows(const std::vector<ResultRow>& rows) {
-  for (const ResultRow& row : rows) {
-    appendResultRow({row.group, row.filePath, row.sizeText, row.md5Hex, row.sha1Hex, row.crc32Hex});
-  }
-}
-
 void runSearch() {
   resetSearchState();
   gSearchSubdirs = ui::gadgetChecked(SubdirsCheckBox) ? 1 : 0;
@@ -151,11 +156,11 @@ void runSearch() {
   if (!openProgressWindow(gUiText[kTextCheckingFiles], true)) return;
   SearchSteps steps(locationRows);
   // A step whose thread cannot be started ends the search as Stop does.
-  const bool completed = steps.run();
+  steps.run();
   steps.stop();
   clearSearchLists();
   ui::closeWindow(ProgressWindow);
-  if (completed && steps.noDuplicates()) showInfoMessage(gUiText[kTextNoDuplicates]);
+  if (steps.noDuplicates()) showInfoMessage(gUiText[kTextNoDuplicates]);
 }
 
 }  // namespace zandrel

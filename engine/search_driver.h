@@ -2,10 +2,6 @@
 // Carries one search from "Start searching" to the filled results list,
 // behind the progress window. GUI thread only.
 
-#include <vector>
-
-#include "engine/results_fill.h"
-
 namespace zandrel {
 
 // Runs the search over the rows of LocationsList with the options the main
@@ -13,8 +9,5 @@ namespace zandrel {
 // was stopped, or could not start; a step whose thread cannot be started ends
 // it as Stop does.
 void runSearch();
-
-// Appends the rows to ResultsList, unchecked.
-void appendResultRows(const std::vector<ResultRow>& rows);
 
 }  // namespace zandrel

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "engine/entry_list.h"
 #include "engine/search_state.h"
 #include "engine/text_order.h"
 #include "engine/unique_fd.h"
@@ -56,18 +57,6 @@ void collectFileSizes() {
                    [](const FileEntry& a, const FileEntry& b) { return a.fileSize < b.fileSize; });
 }
 
-// Keeps the entries for which keep(i) holds, in order, without a second list.
-template <typename Keep>
-void keepWhere(std::vector<FileEntry>& entries, Keep keep) {
-  size_t kept = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (!keep(i)) continue;
-    if (kept != i) entries[kept] = std::move(entries[i]);
-    ++kept;
-  }
-  entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
-}
-
 void groupBySize() {
   std::vector<FileEntry>& entries = gFileEntries;
 
@@ -113,11 +102,14 @@ void groupBySize() {
   decltype(chosen)().swap(chosen);
   if (stopRequested()) return;
 
-  gSizeCounts.clear();
+  // Counted by number; the decimal text is made once per distinct size.
+  std::unordered_map<int64_t, int64_t> counts;
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (keep[i]) ++gSizeCounts[std::to_string(entries[i].fileSize)];
+    if (keep[i]) ++counts[entries[i].fileSize];
   }
-  keepWhere(entries, [&](size_t i) { return keep[i] && gSizeCounts[std::to_string(entries[i].fileSize)] >= 2; });
+  keepWhere(entries, [&](size_t i) { return keep[i] && counts.find(entries[i].fileSize)->second >= 2; });
+  gSizeCounts.clear();
+  for (const auto& [size, count] : counts) gSizeCounts.emplace(std::to_string(size), count);
 }
 
 }  // namespace zandrel
