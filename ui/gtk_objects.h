@@ -174,8 +174,15 @@ void showPopupMenuBelow(int menu, int gadget);
 void dropWindowMenus(int window);
 void destroyAllMenus();
 
+// A widget's rectangle in screen coordinates; a window's is its whole drawn
+// area. Empty while the widget has no window.
+GdkRectangle onScreen(GtkWidget* widget);
+
 GdkColor toGdkColor(uint32_t rgb);
 uint32_t fromGdkColor(const GdkColor& colour);
+
+// The label that shows a gadget's caption; nullptr for a gadget without one.
+GtkWidget* captionLabel(const Gadget& g);
 
 // Applies the gadget's font (and underline) to the widgets that show its text.
 void applyFont(Gadget& g);

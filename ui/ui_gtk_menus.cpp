@@ -290,19 +290,10 @@ namespace {
 void placeBelowGadget(GtkMenu*, gint* x, gint* y, gboolean* pushIn, gpointer data) {
   *pushIn = FALSE;
   const Gadget* g = findGadget(GPOINTER_TO_INT(data));
-  GdkWindow* window = g != nullptr ? gtk_widget_get_window(g->outer) : nullptr;
-  if (window == nullptr) return;
-  gint originX = 0, originY = 0;
-  gdk_window_get_origin(window, &originX, &originY);
-  GtkAllocation allocation;
-  gtk_widget_get_allocation(g->outer, &allocation);
-  // A gadget without a window of its own is placed in its parent's window.
-  if (!gtk_widget_get_has_window(g->outer)) {
-    originX += allocation.x;
-    originY += allocation.y;
-  }
-  *x = originX;
-  *y = originY + allocation.height;
+  if (g == nullptr || gtk_widget_get_window(g->outer) == nullptr) return;
+  const GdkRectangle rect = onScreen(g->outer);
+  *x = rect.x;
+  *y = rect.y + rect.height;
 }
 
 }  // namespace
