@@ -188,11 +188,7 @@ GtkWidget* captionLabel(const Gadget& g);
 void applyFont(Gadget& g);
 void applyFontToLabel(GtkWidget* label, int font);
 
-// Bounds against the screen the widget is on (its monitor): the widest and
-// the tallest text the layer draws there.
-int textWidthLimit(GtkWidget* widget);
-int textHeightLimit(GtkWidget* widget);
-// A label asks for no more than textWidthLimit; a longer text ends in "…".
+// A label asks for no more width than its screen leaves; a longer text ends in "…".
 void boundLabel(GtkWidget* label);
 // A tooltip drawn wrapped within the screen and cut where it would be taller.
 void setBoundedToolTip(GtkWidget* widget, const std::string& text);
