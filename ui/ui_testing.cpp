@@ -80,18 +80,6 @@ std::string withoutTrailingSlash(std::string path) {
   return path;
 }
 
-std::vector<std::string> chosenPaths(GtkFileChooser* chooser) {
-  std::vector<std::string> chosen;
-  GSList* names = gtk_file_chooser_get_filenames(chooser);
-  for (GSList* n = names; n != nullptr; n = n->next) {
-    chosen.emplace_back(static_cast<const char*>(n->data));
-    g_free(n->data);
-  }
-  g_slist_free(names);
-  return chosen;
-}
-
-
 struct PendingAnswer {
   DialogAnswer answer = DialogAnswer::Ok;
   std::vector<std::string> paths;
@@ -174,11 +162,6 @@ std::string joined(const std::vector<std::string>& paths) {
   std::string text;
   for (const std::string& path : paths) text += (text.empty() ? "\"" : ", \"") + path + "\"";
   return text.empty() ? "nothing" : text;
-}
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
 }
 
 std::string currentFolder(GtkFileChooser* chooser) {
