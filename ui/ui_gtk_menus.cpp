@@ -91,16 +91,14 @@ void onToolClicked(GtkToolButton* button, gpointer data) {
 
 GtkWidget* newItem(const std::string& text, int image) {
   const std::string shown = displayName(text);
-  GdkPixbuf* pixbuf = findImage(image);
-  if (image == 0 || pixbuf == nullptr) {
-    GtkWidget* item = gtk_menu_item_new_with_label(shown.c_str());
-    boundLabel(gtk_bin_get_child(GTK_BIN(item)));
-    return item;
-  }
-  GtkWidget* item = gtk_image_menu_item_new_with_label(shown.c_str());
+  GdkPixbuf* pixbuf = image == 0 ? nullptr : findImage(image);
+  GtkWidget* item = pixbuf == nullptr ? gtk_menu_item_new_with_label(shown.c_str())
+                                      : gtk_image_menu_item_new_with_label(shown.c_str());
   boundLabel(gtk_bin_get_child(GTK_BIN(item)));
-  gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(item), gtk_image_new_from_pixbuf(pixbuf));
-  gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(item), TRUE);
+  if (pixbuf != nullptr) {
+    gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(item), gtk_image_new_from_pixbuf(pixbuf));
+    gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(item), TRUE);
+  }
   return item;
 }
 
