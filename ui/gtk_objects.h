@@ -174,18 +174,21 @@ void showPopupMenuBelow(int menu, int gadget);
 void dropWindowMenus(int window);
 void destroyAllMenus();
 
+// A widget's rectangle in screen coordinates; a window's is its whole drawn
+// area. Empty while the widget has no window.
+GdkRectangle onScreen(GtkWidget* widget);
+
 GdkColor toGdkColor(uint32_t rgb);
 uint32_t fromGdkColor(const GdkColor& colour);
+
+// The label that shows a gadget's caption; nullptr for a gadget without one.
+GtkWidget* captionLabel(const Gadget& g);
 
 // Applies the gadget's font (and underline) to the widgets that show its text.
 void applyFont(Gadget& g);
 void applyFontToLabel(GtkWidget* label, int font);
 
-// Bounds against the screen the widget is on (its monitor): the widest and
-// the tallest text the layer draws there.
-int textWidthLimit(GtkWidget* widget);
-int textHeightLimit(GtkWidget* widget);
-// A label asks for no more than textWidthLimit; a longer text ends in "…".
+// A label asks for no more width than its screen leaves; a longer text ends in "…".
 void boundLabel(GtkWidget* label);
 // A tooltip drawn wrapped within the screen and cut where it would be taller.
 void setBoundedToolTip(GtkWidget* widget, const std::string& text);
@@ -219,6 +222,10 @@ struct FileDialogOutcome {
 };
 using FileDialogAnswerer = FileDialogOutcome (*)(const FileDialogRequest&);
 void setFileDialogAnswerer(FileDialogAnswerer answerer);
+// The files a chooser has picked, in its own order.
+std::vector<std::string> chosenPaths(GtkFileChooser* chooser);
+// The folder part of a path: "/" for a file at the root, "" without a slash.
+std::string folderOf(const std::string& path);
 bool rowIter(Gadget& g, int row, GtkTreeIter* iter);
 
 }  // namespace zandrel::ui::detail

@@ -54,6 +54,22 @@ uint32_t fromGdkColor(const GdkColor& colour) {
 
 void freeGadgetsOfWindow(int window);
 
+GdkRectangle onScreen(GtkWidget* widget) {
+  GdkRectangle rect{};
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (window == nullptr) return rect;
+  gdk_window_get_origin(window, &rect.x, &rect.y);
+  GtkAllocation allocation;
+  gtk_widget_get_allocation(widget, &allocation);
+  if (!gtk_widget_is_toplevel(widget) && !gtk_widget_get_has_window(widget)) {
+    rect.x += allocation.x;
+    rect.y += allocation.y;
+  }
+  rect.width = allocation.width;
+  rect.height = allocation.height;
+  return rect;
+}
+
 }  // namespace detail
 
 using namespace detail;

@@ -4,6 +4,26 @@
 #include "ui/ui.h"
 
 namespace zandrel::ui {
+namespace detail {
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {};
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::vector<std::string> chosenPaths(GtkFileChooser* chooser) {
+  std::vector<std::string> chosen;
+  GSList* names = gtk_file_chooser_get_filenames(chooser);
+  for (GSList* n = names; n != nullptr; n = n->next) {
+    chosen.emplace_back(static_cast<const char*>(n->data));
+    g_free(n->data);
+  }
+  g_slist_free(names);
+  return chosen;
+}
+
+}  // namespace detail
 
 using namespace detail;
 
@@ -71,12 +91,6 @@ void addFilters(GtkWidget* dialog, const std::string& filter) {
   }
 }
 
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return {};
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 std::string nameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -106,12 +120,7 @@ FileDialogAnswerer gFileDialogAnswerer = nullptr;
 std::vector<std::string> runChooser(GtkWidget* dialog) {
   std::vector<std::string> result;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-    GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
-    for (GSList* n = names; n != nullptr; n = n->next) {
-      result.emplace_back(static_cast<const char*>(n->data));
-      g_free(n->data);
-    }
-    g_slist_free(names);
+    result = chosenPaths(GTK_FILE_CHOOSER(dialog));
   }
   gtk_widget_destroy(dialog);
   return result;

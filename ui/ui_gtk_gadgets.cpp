@@ -36,6 +36,27 @@ void applyFontToLabel(GtkWidget* label, int font) {
   }
 }
 
+GtkWidget* captionLabel(const Gadget& g) {
+  GtkWidget* label = nullptr;
+  switch (g.kind) {
+    case GadgetKind::Button:
+    case GadgetKind::CheckBox:
+    case GadgetKind::Option:
+      label = gtk_bin_get_child(GTK_BIN(g.main));
+      break;
+    case GadgetKind::Frame:
+      label = gtk_frame_get_label_widget(GTK_FRAME(g.main));
+      break;
+    case GadgetKind::Text:
+    case GadgetKind::Hyperlink:
+      label = g.main;
+      break;
+    default:
+      break;
+  }
+  return label != nullptr && GTK_IS_LABEL(label) ? label : nullptr;
+}
+
 // Every gadget keeps the size the program gives it, texts included: a caption
 // wider than its place must not push under the gadget beside it.
 void requestSize(const Gadget& g) {
@@ -49,14 +70,10 @@ void applyFont(Gadget& g) {
     case GadgetKind::Button:
     case GadgetKind::CheckBox:
     case GadgetKind::Option:
-      applyFontToLabel(gtk_bin_get_child(GTK_BIN(g.main)), g.font);
-      break;
     case GadgetKind::Frame:
-      applyFontToLabel(gtk_frame_get_label_widget(GTK_FRAME(g.main)), g.font);
-      break;
     case GadgetKind::Text:
     case GadgetKind::Hyperlink:
-      applyFontToLabel(g.main, g.font);
+      applyFontToLabel(captionLabel(g), g.font);
       break;
     case GadgetKind::Panel:
       for (GtkWidget* tab : g.tabs) applyFontToLabel(gtk_notebook_get_tab_label(GTK_NOTEBOOK(g.main), tab), g.font);
@@ -125,13 +142,8 @@ GtkWidget* backgroundWidget(const Gadget& g) { return g.kind == GadgetKind::Text
 
 bool usesBase(const Gadget& g) { return g.kind == GadgetKind::String || isList(g); }
 
-GtkWidget* labelOf(const Gadget& g);
-
 // The label that shows a gadget's caption, bounded to the screen.
-void boundCaption(const Gadget& g) {
-  boundLabel(labelOf(g));
-  if (g.kind == GadgetKind::Frame) boundLabel(gtk_frame_get_label_widget(GTK_FRAME(g.main)));
-}
+void boundCaption(const Gadget& g) { boundLabel(captionLabel(g)); }
 
 // Puts a made widget into the current gadget list and registers it. Returns
 // nullptr when there is no list to put it in.
@@ -265,22 +277,6 @@ void deliverDrop(int number, GtkSelectionData* data) {
 void onDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint, guint,
                         gpointer number) {
   deliverDrop(GPOINTER_TO_INT(number), data);
-}
-
-GtkWidget* labelOf(const Gadget& g) {
-  switch (g.kind) {
-    case GadgetKind::Button:
-    case GadgetKind::CheckBox:
-    case GadgetKind::Option: {
-      GtkWidget* child = gtk_bin_get_child(GTK_BIN(g.main));
-      return child != nullptr && GTK_IS_LABEL(child) ? child : nullptr;
-    }
-    case GadgetKind::Text:
-    case GadgetKind::Hyperlink:
-      return g.main;
-    default:
-      return nullptr;
-  }
 }
 
 void setProgressFraction(Gadget& g) {
@@ -620,7 +616,7 @@ void setGadgetText(int number, const std::string& text) {
       break;
     }
     default:
-      if (GtkWidget* label = labelOf(*g)) {
+      if (GtkWidget* label = captionLabel(*g)) {
         gtk_label_set_text(GTK_LABEL(label), shown.c_str());
         applyFontToLabel(label, g->font);
       }

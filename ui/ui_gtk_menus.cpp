@@ -91,16 +91,14 @@ void onToolClicked(GtkToolButton* button, gpointer data) {
 
 GtkWidget* newItem(const std::string& text, int image) {
   const std::string shown = displayName(text);
-  GdkPixbuf* pixbuf = findImage(image);
-  if (image == 0 || pixbuf == nullptr) {
-    GtkWidget* item = gtk_menu_item_new_with_label(shown.c_str());
-    boundLabel(gtk_bin_get_child(GTK_BIN(item)));
-    return item;
-  }
-  GtkWidget* item = gtk_image_menu_item_new_with_label(shown.c_str());
+  GdkPixbuf* pixbuf = image == 0 ? nullptr : findImage(image);
+  GtkWidget* item = pixbuf == nullptr ? gtk_menu_item_new_with_label(shown.c_str())
+                                      : gtk_image_menu_item_new_with_label(shown.c_str());
   boundLabel(gtk_bin_get_child(GTK_BIN(item)));
-  gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(item), gtk_image_new_from_pixbuf(pixbuf));
-  gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(item), TRUE);
+  if (pixbuf != nullptr) {
+    gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(item), gtk_image_new_from_pixbuf(pixbuf));
+    gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(item), TRUE);
+  }
   return item;
 }
 
@@ -290,19 +288,10 @@ namespace {
 void placeBelowGadget(GtkMenu*, gint* x, gint* y, gboolean* pushIn, gpointer data) {
   *pushIn = FALSE;
   const Gadget* g = findGadget(GPOINTER_TO_INT(data));
-  GdkWindow* window = g != nullptr ? gtk_widget_get_window(g->outer) : nullptr;
-  if (window == nullptr) return;
-  gint originX = 0, originY = 0;
-  gdk_window_get_origin(window, &originX, &originY);
-  GtkAllocation allocation;
-  gtk_widget_get_allocation(g->outer, &allocation);
-  // A gadget without a window of its own is placed in its parent's window.
-  if (!gtk_widget_get_has_window(g->outer)) {
-    originX += allocation.x;
-    originY += allocation.y;
-  }
-  *x = originX;
-  *y = originY + allocation.height;
+  if (g == nullptr || gtk_widget_get_window(g->outer) == nullptr) return;
+  const GdkRectangle rect = onScreen(g->outer);
+  *x = rect.x;
+  *y = rect.y + rect.height;
 }
 
 }  // namespace

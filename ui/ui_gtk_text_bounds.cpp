@@ -17,6 +17,8 @@ constexpr int kScreenMargin = 100;
 constexpr int kSmallestLimit = 50;
 constexpr const char* kBoundMark = "zandrel-bounded";
 constexpr const char* kToolTipKey = "zandrel-tooltip";
+constexpr const char* kToolTipLabelKey = "zandrel-tooltip-label";
+constexpr const char* kToolTipLimitKey = "zandrel-tooltip-limit";
 
 GdkRectangle monitorOf(GtkWidget* widget) {
   GdkScreen* screen = widget != nullptr && gtk_widget_has_screen(widget) ? gtk_widget_get_screen(widget)
@@ -28,6 +30,14 @@ GdkRectangle monitorOf(GtkWidget* widget) {
                                         : gdk_screen_get_primary_monitor(screen);
   gdk_screen_get_monitor_geometry(screen, monitor, &area);
   return area;
+}
+
+// Bounds against the screen the widget is on (its monitor): the widest and
+// the tallest text the layer draws there.
+int textWidthLimit(GtkWidget* widget) { return std::max(kSmallestLimit, monitorOf(widget).width - kScreenMargin); }
+
+int textHeightLimit(GtkWidget* widget) {
+  return std::max(kSmallestLimit, monitorOf(widget).height - 2 * kScreenMargin);
 }
 
 void clampWidth(GtkWidget* label, GtkRequisition* requisition, gpointer) {
@@ -60,31 +70,45 @@ std::string firstChars(const std::string& text, size_t count) {
   return std::string(text.c_str(), end);
 }
 
-gboolean onQueryToolTip(GtkWidget* widget, gint, gint, gboolean, GtkTooltip* tooltip, gpointer) {
-  const auto* text = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), kToolTipKey));
-  if (text == nullptr || *text == '\0') return FALSE;
+// The label a tooltip shows: wrapped within the screen, cut where it would
+// still be taller than limit.
+GtkWidget* newToolTipLabel(const std::string& text, int limit) {
   std::string shown = text;
   GtkWidget* label = gtk_label_new(shown.c_str());
   wrapWhenWide(label);
-  // Still taller than the screen: keep the part that fits.
-  const int limit = textHeightLimit(widget);
   for (int height = heightOf(label); height > limit && !shown.empty(); height = heightOf(label)) {
     const size_t keep = std::max<size_t>(1, charCount(shown) * static_cast<size_t>(limit) / static_cast<size_t>(height));
     shown = firstChars(shown, keep - 1) + "\xE2\x80\xA6";  // ellipsis
     gtk_label_set_text(GTK_LABEL(label), shown.c_str());
     if (keep == 1) break;
   }
+  return label;
+}
+
+// Builds the widget's tooltip label for its monitor's height and keeps it, so
+// the queries that follow the pointer only show it.
+GtkWidget* keepToolTipLabel(GtkWidget* widget, const char* text) {
+  const int limit = textHeightLimit(widget);
+  GtkWidget* label = GTK_WIDGET(g_object_ref_sink(newToolTipLabel(text, limit)));
+  g_object_set_data_full(G_OBJECT(widget), kToolTipLabelKey, label, g_object_unref);
+  g_object_set_data(G_OBJECT(widget), kToolTipLimitKey, GINT_TO_POINTER(limit));
+  return label;
+}
+
+gboolean onQueryToolTip(GtkWidget* widget, gint, gint, gboolean, GtkTooltip* tooltip, gpointer) {
+  const auto* text = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), kToolTipKey));
+  if (text == nullptr || *text == '\0') return FALSE;
+  auto* label = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(widget), kToolTipLabelKey));
+  // Built for another monitor (or before the widget had one): build it again.
+  if (label == nullptr || GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kToolTipLimitKey)) !=
+                              textHeightLimit(widget)) {
+    label = keepToolTipLabel(widget, text);
+  }
   gtk_tooltip_set_custom(tooltip, label);
   return TRUE;
 }
 
 }  // namespace
-
-int textWidthLimit(GtkWidget* widget) { return std::max(kSmallestLimit, monitorOf(widget).width - kScreenMargin); }
-
-int textHeightLimit(GtkWidget* widget) {
-  return std::max(kSmallestLimit, monitorOf(widget).height - 2 * kScreenMargin);
-}
 
 void boundLabel(GtkWidget* label) {
   if (label == nullptr || !GTK_IS_LABEL(label) || g_object_get_data(G_OBJECT(label), kBoundMark) != nullptr) return;
@@ -101,7 +125,13 @@ void setBoundedToolTip(GtkWidget* widget, const std::string& text) {
   if (g_object_get_data(G_OBJECT(widget), kToolTipKey) == nullptr && !text.empty()) {
     g_signal_connect(widget, "query-tooltip", G_CALLBACK(onQueryToolTip), nullptr);
   }
-  g_object_set_data_full(G_OBJECT(widget), kToolTipKey, g_strdup(displayName(text).c_str()), g_free);
+  const std::string shown = displayName(text);
+  g_object_set_data_full(G_OBJECT(widget), kToolTipKey, g_strdup(shown.c_str()), g_free);
+  if (shown.empty()) {
+    g_object_set_data(G_OBJECT(widget), kToolTipLabelKey, nullptr);
+  } else {
+    keepToolTipLabel(widget, shown.c_str());
+  }
   gtk_widget_set_has_tooltip(widget, text.empty() ? FALSE : TRUE);
 }
 

@@ -80,18 +80,6 @@ std::string withoutTrailingSlash(std::string path) {
   return path;
 }
 
-std::vector<std::string> chosenPaths(GtkFileChooser* chooser) {
-  std::vector<std::string> chosen;
-  GSList* names = gtk_file_chooser_get_filenames(chooser);
-  for (GSList* n = names; n != nullptr; n = n->next) {
-    chosen.emplace_back(static_cast<const char*>(n->data));
-    g_free(n->data);
-  }
-  g_slist_free(names);
-  return chosen;
-}
-
-
 struct PendingAnswer {
   DialogAnswer answer = DialogAnswer::Ok;
   std::vector<std::string> paths;
@@ -122,23 +110,6 @@ bool typeIntoChooser(GtkWidget* dialog, const std::string& name) {
     g_usleep(10 * 1000);
   }
   return true;
-}
-
-// A widget's rectangle in screen coordinates; a window's is its whole drawn area.
-GdkRectangle onScreen(GtkWidget* widget) {
-  GdkRectangle rect{};
-  GdkWindow* window = gtk_widget_get_window(widget);
-  if (window == nullptr) return rect;
-  gdk_window_get_origin(window, &rect.x, &rect.y);
-  GtkAllocation allocation;
-  gtk_widget_get_allocation(widget, &allocation);
-  if (!gtk_widget_is_toplevel(widget) && !gtk_widget_get_has_window(widget)) {
-    rect.x += allocation.x;
-    rect.y += allocation.y;
-  }
-  rect.width = allocation.width;
-  rect.height = allocation.height;
-  return rect;
 }
 
 // Answers wait in line: each dialog that opens gets the oldest one, and a
@@ -191,11 +162,6 @@ std::string joined(const std::vector<std::string>& paths) {
   std::string text;
   for (const std::string& path : paths) text += (text.empty() ? "\"" : ", \"") + path + "\"";
   return text.empty() ? "nothing" : text;
-}
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
 }
 
 std::string currentFolder(GtkFileChooser* chooser) {
@@ -683,43 +649,11 @@ void closeMenusOf(int menuItem) {
 }
 
 GdkRectangle screenRect(int gadget) {
-  GdkRectangle rect{};
   const Gadget* g = findGadget(gadget);
-  if (g == nullptr || gtk_widget_get_window(g->outer) == nullptr) return rect;
-  GtkAllocation allocation;
-  gtk_widget_get_allocation(g->outer, &allocation);
-  gdk_window_get_origin(gtk_widget_get_window(g->outer), &rect.x, &rect.y);
-  if (!gtk_widget_get_has_window(g->outer)) {
-    rect.x += allocation.x;
-    rect.y += allocation.y;
-  }
-  rect.width = allocation.width;
-  rect.height = allocation.height;
-  return rect;
+  return g == nullptr ? GdkRectangle{} : onScreen(g->outer);
 }
 
 namespace {
-
-GtkWidget* captionLabel(const Gadget& g) {
-  GtkWidget* label = nullptr;
-  switch (g.kind) {
-    case GadgetKind::Button:
-    case GadgetKind::CheckBox:
-    case GadgetKind::Option:
-      label = gtk_bin_get_child(GTK_BIN(g.main));
-      break;
-    case GadgetKind::Frame:
-      label = gtk_frame_get_label_widget(GTK_FRAME(g.main));
-      break;
-    case GadgetKind::Text:
-    case GadgetKind::Hyperlink:
-      label = g.main;
-      break;
-    default:
-      break;
-  }
-  return label != nullptr && GTK_IS_LABEL(label) ? label : nullptr;
-}
 
 // The label's whole text in the label's own font, never shortened.
 int fullTextWidth(GtkWidget* label) {

@@ -26,27 +26,6 @@ struct Control {
 
 class AboutWindowTest : public MainWindowTest {
  protected:
-  static std::set<int> existingGadgets() {
-    std::set<int> numbers;
-    for (int number = 0; number < (1 << 20); ++number) {
-      if (ui::gadgetExists(number)) numbers.insert(number);
-    }
-    return numbers;
-  }
-  // The gadgets that came with the About window, and the number of its button.
-  static std::set<int> aboutGadgets(const std::set<int>& before) {
-    std::set<int> added;
-    for (const int number : existingGadgets()) {
-      if (!before.count(number)) added.insert(number);
-    }
-    return added;
-  }
-  static int okButton(const std::set<int>& gadgets) {
-    for (const int number : gadgets) {
-      if (ui::gadgetText(number) == "OK" && GTK_IS_BUTTON(drive::gadgetWidget(number))) return number;
-    }
-    return -1;
-  }
   static bool aboutOpen() { return ui::windowExists(AboutWindow); }
   // Opens the window from the menu while the script acts on it.
   void runAbout(Script& script) {
@@ -85,12 +64,12 @@ TEST_F(AboutWindowTest, ShowsThePictureAndFixedLinesUnderATranslatedTitle) {
       EXPECT_FALSE(gtk_window_get_resizable(window));
       EXPECT_EQ(gtk_window_get_transient_for(window), GTK_WINDOW(drive::windowWidget(MainWindow)));
 
-      const std::set<int> gadgets = aboutGadgets(before);
+      const std::set<int> gadgets = gadgetsAddedSince(before);
       EXPECT_TRUE(gadgets.count(AboutImageGadget));
       for (const int number : gadgets) {
         controls.insert({ui::gadgetText(number), ui::gadgetX(number), ui::gadgetY(number), ui::gadgetWidth(number),
                          ui::gadgetHeight(number)});
-        if (number != AboutImageGadget && number != okButton(gadgets)) {
+        if (number != AboutImageGadget && number != aboutOkButton(gadgets)) {
           EXPECT_TRUE(GTK_IS_LABEL(drive::gadgetWidget(number))) << number;
         }
       }
@@ -100,7 +79,7 @@ TEST_F(AboutWindowTest, ShowsThePictureAndFixedLinesUnderATranslatedTitle) {
       ASSERT_NE(picture, nullptr);
       EXPECT_EQ(gdk_pixbuf_get_width(picture), 64);
       EXPECT_EQ(gdk_pixbuf_get_height(picture), 64);
-      drive::clickButton(okButton(gadgets));
+      drive::clickButton(aboutOkButton(gadgets));
     });
     runAbout(script);
     EXPECT_EQ(controls, expected);
@@ -138,7 +117,7 @@ TEST_F(AboutWindowTest, MainWindowEventsAreDroppedNotKept) {
       .when([] { return ui::windowWidth(MainWindow) == 1000; },
             [&] {
               openToTheEnd = aboutOpen();
-              drive::clickButton(okButton(aboutGadgets(before)));
+              drive::clickButton(aboutOkButton(gadgetsAddedSince(before)));
             });
   runAbout(script);
   settle();

@@ -123,6 +123,29 @@ std::vector<std::vector<std::string>> MainWindowTest::resultRows() {
 bool MainWindowTest::rowChecked(int list, int row) { return (ui::rowState(list, row) & ui::kRowChecked) != 0; }
 bool MainWindowTest::rowSelected(int list, int row) { return (ui::rowState(list, row) & ui::kRowSelected) != 0; }
 
+std::set<int> MainWindowTest::existingGadgets() {
+  std::set<int> numbers;
+  for (int number = 0; number < (1 << 20); ++number) {
+    if (ui::gadgetExists(number)) numbers.insert(number);
+  }
+  return numbers;
+}
+
+std::set<int> MainWindowTest::gadgetsAddedSince(const std::set<int>& before) {
+  std::set<int> added;
+  for (const int number : existingGadgets()) {
+    if (!before.count(number)) added.insert(number);
+  }
+  return added;
+}
+
+int MainWindowTest::aboutOkButton(const std::set<int>& gadgets) {
+  for (const int number : gadgets) {
+    if (ui::gadgetText(number) == "OK" && GTK_IS_BUTTON(ui::testing::gadgetWidget(number))) return number;
+  }
+  return -1;
+}
+
 }  // namespace zandrel::testing
 
 // fontconfig keeps its caches for the life of the process.

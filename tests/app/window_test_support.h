@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,12 @@ class MainWindowTest : public TempDirTest {
   static std::vector<std::vector<std::string>> resultRows();
   static bool rowChecked(int list, int row);
   static bool rowSelected(int list, int row);
+
+  // Every gadget number in use, and those that came since such a count.
+  static std::set<int> existingGadgets();
+  static std::set<int> gadgetsAddedSince(const std::set<int>& before);
+  // The About window's OK button among its gadgets; -1 when there is none.
+  static int aboutOkButton(const std::set<int>& gadgets);
 };
 
 }  // namespace zandrel::testing
