@@ -18,6 +18,7 @@ constexpr int kSmallestLimit = 50;
 constexpr const char* kBoundMark = "zandrel-bounded";
 constexpr const char* kToolTipKey = "zandrel-tooltip";
 constexpr const char* kToolTipLabelKey = "zandrel-tooltip-label";
+constexpr const char* kToolTipConnectedKey = "zandrel-tooltip-connected";
 constexpr const char* kToolTipLimitKey = "zandrel-tooltip-limit";
 
 GdkRectangle monitorOf(GtkWidget* widget) {
@@ -122,8 +123,11 @@ void boundLabel(GtkWidget* label) {
 
 void setBoundedToolTip(GtkWidget* widget, const std::string& text) {
   if (widget == nullptr) return;
-  if (g_object_get_data(G_OBJECT(widget), kToolTipKey) == nullptr && !text.empty()) {
+  // Connected once, with the first text that shows: a widget whose first
+  // tooltip was empty still gets the later ones.
+  if (!text.empty() && g_object_get_data(G_OBJECT(widget), kToolTipConnectedKey) == nullptr) {
     g_signal_connect(widget, "query-tooltip", G_CALLBACK(onQueryToolTip), nullptr);
+    g_object_set_data(G_OBJECT(widget), kToolTipConnectedKey, GINT_TO_POINTER(1));
   }
   const std::string shown = displayName(text);
   g_object_set_data_full(G_OBJECT(widget), kToolTipKey, g_strdup(shown.c_str()), g_free);

@@ -965,6 +965,12 @@ TEST_F(UiTest, LongToolTipsFitTheScreen) {
   EXPECT_LT(small->width, 200);
   setToolTip(10, "");
   EXPECT_FALSE(toolTipSize(10).has_value());
+
+  // A gadget whose first tooltip is empty still shows a later one.
+  buttonGadget(11, 0, 30, 80, 25, "other");
+  setToolTip(11, "");
+  setToolTip(11, "Add files");
+  EXPECT_TRUE(toolTipSize(11).has_value());
 }
 
 TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
