@@ -11,7 +11,6 @@
 #include "engine/unique_fd.h"
 #include "engine/utf8.h"
 #include "results/cell_limits.h"
-#include "results/lzma_packer.h"
 
 namespace zandrel {
 namespace {
@@ -192,7 +191,7 @@ std::string buildPackedText(const ResultsRows& rows, const std::string& starEsca
   return text;
 }
 
-std::string packResultsFile(std::string_view packedText) {
+std::string packResultsFile(std::string_view packedText, const LzmaSettings& settings) {
   // The block is packed straight into its place in the file.
   std::string file;
   size_t blockSize = 0;
@@ -201,7 +200,7 @@ std::string packResultsFile(std::string_view packedText) {
     file.resize(kPackedFrameSize + packedText.size() + kPackingHeadroom);
     blockSize = lzmaPack(packedText.data(), packedText.size(),
                          reinterpret_cast<unsigned char*>(file.data()) + kPackedHeaderSize,
-                         packedText.size() + kPackingHeadroom);
+                         packedText.size() + kPackingHeadroom, settings);
   }
   file.resize(kPackedHeaderSize + blockSize);
   const uint32_t crc = blockSize == 0 ? 0 : blockCrc32(std::string_view(file).substr(kPackedHeaderSize));
