@@ -63,14 +63,14 @@ void CsvReader::skipLine() {
 }
 
 CsvReader::Record CsvReader::next(std::vector<std::string>& fields) {
-  fields.assign(kCsvCells, std::string());
+  fields.assign(kResultsColumnCount, std::string());
   if (atEnd()) return Record::End;
   enum class Place { FieldStart, Plain, Quoted, QuoteInQuoted };
   Place place = Place::FieldStart;
   size_t field = 0;
   // False once the field outgrows its column.
   auto keep = [&](char c) {
-    if (field >= kCsvCells) return true;
+    if (field >= kResultsColumnCount) return true;
     if (fields[field].size() == kLongestCellText[field]) return false;
     fields[field] += c;
     return true;

@@ -167,7 +167,7 @@ void appendPackedRow(std::string& text, size_t row, const std::vector<std::strin
                      const std::string& starEscape, const std::string& newlineEscape) {
   const std::string number = std::to_string(row);
   std::string escaped;
-  for (int column = 0; column < kResultsColumns; ++column) {
+  for (int column = 0; column < kResultsColumnCount; ++column) {
     const size_t index = static_cast<size_t>(column);
     const std::string_view cell = index < cells.size() ? std::string_view(cells[index]) : std::string_view();
     appendUtf16le(text, number);
@@ -385,7 +385,7 @@ bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, c
     if (rowAdded) take(row);
   };
   for (size_t i = 0; i < cells.size(); ++i) {
-    const size_t column = i % kResultsColumns;
+    const size_t column = i % kResultsColumnCount;
     const std::string_view cell = cells[i];
     const bool placeholder = isPlaceholder(cell);
     if (column == 0) {
@@ -398,7 +398,7 @@ bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, c
         return true;
       }
       previousGroup = group;
-      row.assign(kResultsColumns, std::string());
+      row.assign(kResultsColumnCount, std::string());
       row[0] = cell;
       rowAdded = anyRow = true;
     } else if (rowAdded && !placeholder) {

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/results_list.h"
 #include "results/lzma_packer.h"
 
 namespace zandrel {
@@ -23,7 +24,6 @@ namespace zandrel {
 // fewer texts has empty cells at its end.
 using ResultsRows = std::vector<std::vector<std::string>>;
 
-inline constexpr int kResultsColumns = 6;
 // The -1 field, the two sizes in front of the block, and the CRC after it.
 inline constexpr size_t kPackedHeaderSize = 12;
 inline constexpr size_t kPackedFrameSize = 16;
