@@ -145,10 +145,6 @@ bool isPlaceholder(std::string_view cell) {
   return first != std::string_view::npos && cell[first] == '*' && cell.find_last_not_of(' ') == first;
 }
 
-// The group number as the reader takes it: the decimal number at the start
-// after blanks, 0 when there is none.
-int64_t groupNumber(const std::string& text) { return parseLeadingInteger(text); }
-
 }  // namespace
 
 std::string utf8ToUtf16le(std::string_view text) {
@@ -393,7 +389,7 @@ bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, c
       giveRow();
       rowAdded = false;
       if (placeholder) continue;
-      const int64_t group = groupNumber(std::string(cell));
+      const int64_t group = parseLeadingInteger(cell);
       if (group == 0 ? anyRow : group != previousGroup && group != previousGroup + 1) {
         return true;
       }
