@@ -1,7 +1,5 @@
 #include "results/csv_format.h"
 
-#include <unistd.h>
-
 #include "engine/file_io.h"
 #include "results/cell_limits.h"
 

@@ -1,7 +1,5 @@
 #include "results/csv_results.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
 #include <vector>
