@@ -29,8 +29,6 @@ constexpr size_t kBlockBytes = 2048;
 constexpr int kConnectWaitMs = 10000;
 constexpr int kSendLimitMs = 10000;
 constexpr int kSendRetryMs = 50;
-constexpr int kReplyChecks = 100;  // of kReplyCheckMs each: ten seconds in all
-constexpr int kReplyCheckMs = 100;
 constexpr int kBodyReadWaitMs = 10000;
 constexpr int kUntilCloseWaitMs = 1000;
 constexpr int64_t kMaxBodyBytes = 1'000'000'000;
@@ -164,15 +162,6 @@ std::optional<int64_t> contentLength(const std::string& line) {
 class ReplyStream {
  public:
   explicit ReplyStream(int fd) : fd_(fd), giveUp_(Clock::now() + kWholeReplyLimit) {}
-
-  // The first block, after up to ten seconds of checks.
-  bool receiveFirst() {
-    for (int check = 0; check < kReplyChecks; ++check) {
-      if (waitFor(fd_, POLLIN, kReplyCheckMs)) return receive(kBlockBytes, kReplyCheckMs) > 0;
-      if (millisecondsLeft(giveUp_) == 0) break;
-    }
-    return false;
-  }
 
   // Appends at most maxBytes to the buffer; 0 when nothing came within waitMs.
   size_t receive(size_t maxBytes, int waitMs) {
@@ -369,7 +358,6 @@ int64_t downloadHttpFile(const std::string& address, const std::function<UniqueF
   if (!sendRequest(socket.get(), request)) return 0;
 
   ReplyStream stream(socket.get());
-  if (!stream.receiveFirst()) return 0;
   const std::optional<ReplyHead> head = readReplyHead(stream);
   if (!head) return 0;
 

@@ -1,7 +1,5 @@
 #include "app/results_import.h"
 
-#include <sys/stat.h>
-
 #include <atomic>
 #include <new>
 #include <optional>
@@ -9,11 +7,9 @@
 #include "app/program_state.h"
 #include "engine/file_io.h"
 #include "engine/results_list.h"
-#include "engine/shared_helpers.h"
 #include "engine/ui_strings.h"
 #include "engine/unique_fd.h"
 #include "engine/worker_polling.h"
-#include "engine/worker_thread.h"
 #include "results/csv_format.h"
 #include "results/csv_results.h"
 #include "results/import_window.h"
@@ -35,24 +31,36 @@ bool gImportCellsFit = true;
 // The first line is read no further than this when looking for the CSV header.
 constexpr size_t kLongestFirstLine = size_t{1} << 20;
 
+// Thread body: parses the packed text into gImportRows, stopping early once a
+// close request asks it to, and at a cell too long for its column, which
+// refuses the file.
+void importParseWorker(const std::string* text) {
+  try {
+    gImportCellsFit = parseNativeImport(*text, gImportRows, &gImportStopRequested);
+  } catch (const std::bad_alloc&) {
+    // No exception leaves the thread: a file too large for the memory there is is refused.
+    gImportRows.clear();
+    gImportCellsFit = false;
+  }
+}
+
 // Runs the parser behind ImportWindow until it ends or a close request of any
 // window stops it; every other event is dropped.
 // Stopped, it leaves no cells.
 void parseBehindWindow(const std::string& text) {
   openImportWindow();
   gImportStopRequested = false;
-  WorkerThread parser;
-  if (!parser.start([&text] { importParseWorker(&text); })) {
-    gImportCellsFit = false;  // without a thread the file is refused like one too large to parse
-  } else if (!pollWhileWorking(parser, untilCloseRequest)) {
-    ui::closeWindow(ImportWindow);
-    gImportStopRequested = true;
-    parser.join();
-    gImportRows.clear();
-    gImportCellsFit = true;  // stopped: nothing is said
+  switch (runUntilCloseRequest([&text] { importParseWorker(&text); }, gImportStopRequested)) {
+    case WorkerEnd::NotStarted:
+      gImportCellsFit = false;  // without a thread the file is refused like one too large to parse
+      break;
+    case WorkerEnd::Stopped:
+      gImportRows.clear();
+      gImportCellsFit = true;  // stopped: nothing is said
+      break;
+    case WorkerEnd::Finished:
+      break;
   }
-  parser.join();
-  gImportStopRequested = false;
   if (ui::windowExists(ImportWindow)) ui::closeWindow(ImportWindow);
 }
 
@@ -84,16 +92,6 @@ std::optional<std::string> firstLineOf(const std::string& path) {
 }
 
 }  // namespace
-
-void importParseWorker(const std::string* text) {
-  try {
-    gImportCellsFit = parseNativeImport(*text, gImportRows, &gImportStopRequested);
-  } catch (const std::bad_alloc&) {
-    // No exception leaves the thread: a file too large for the memory there is is refused.
-    gImportRows.clear();
-    gImportCellsFit = false;
-  }
-}
 
 void importResults(const std::string& given) {
   std::string path = given;

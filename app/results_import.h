@@ -21,11 +21,6 @@ extern ImportCells gImportRows;
 // of any window while it parses ends the import and leaves the list as it was.
 void importResults(const std::string& path);
 
-// Thread body: parses the packed text into gImportRows, stopping early once a
-// close request asks it to, and at a cell too long for its column, which
-// refuses the file.
-void importParseWorker(const std::string* text);
-
 // A drop on ResultsList: only the first dropped path counts, and goes to
 // importResults, so a path that cannot be read gets its error box.
 void importDroppedResults(const std::string& droppedText);

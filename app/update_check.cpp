@@ -27,13 +27,12 @@ constexpr size_t kMaxVersionLineBytes = 1024;
 // Past this many names in the temporary folder something is wrong.
 constexpr int kMaxReplyFileNumber = 1'000'000;
 
-// Reply file name: the first number whose file does not open. It is made only
-// if nothing is there yet, so a link or file someone placed under that name is
-// never written through; such a name is passed over like an existing file.
+// Reply file name: the first free number. O_EXCL makes it only if nothing is
+// there yet (links included, never followed), so a link or file someone placed
+// under that name is never written through; such a name is passed over.
 UniqueFd createReplyFile(std::string* replyPath) {
   for (int number = 1; number <= kMaxReplyFileNumber; ++number) {
     const std::string path = gTempFolder + std::to_string(number) + ".tmp";
-    if (openForReading(path).valid()) continue;
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (fd.valid()) {
       *replyPath = path;
@@ -62,8 +61,6 @@ std::string newerVersionQuestion(const std::string& version) {
 
 }  // namespace
 
-int initNetwork() { return 1; }
-
 std::string readTextLine(std::FILE* file, size_t maxBytes) {
   std::string line;
   for (size_t count = 0;; ++count) {
@@ -84,10 +81,6 @@ std::string readTextLine(std::FILE* file, size_t maxBytes) {
 }
 
 int checkForUpdates() {
-  if (!initNetwork()) {
-    showErrorMessage(gUiText[kTextUpdateCheckFailed]);
-    return 0;
-  }
   if (gTempFolder.empty()) gTempFolder = addTrailingSeparator("/tmp/");
   std::string replyPath;
   const int64_t written = downloadHttpFile(

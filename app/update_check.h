@@ -14,9 +14,6 @@ extern std::string gTempFolder;
 // The menu command. Asks, tells or reports in a message box; always 0.
 int checkForUpdates();
 
-// Non-zero when the network can be used. Sockets need no start-up here.
-int initNetwork();
-
 // One line of an 8-bit text file, as UTF-8 (each byte is the ISO-8859-1
 // character of its number). The line ends at CR, LF, CR LF, a zero byte or the
 // end of the file; the end is consumed but not returned. At most maxBytes

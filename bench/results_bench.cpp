@@ -6,7 +6,6 @@
 // does, first writing it with N rows (3,000,000 unless given) when it is
 // missing, and prints the peak memory of the process at each step.
 
-#include <zlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -71,26 +70,11 @@ void writeImportFile(const std::string& path, size_t rows) {
   for (size_t row = 0; row < rows; ++row) all.push_back(rowCells(row));
   std::string text = buildPackedText(all, kStar, kNewline);
   ResultsRows().swap(all);
-  // A quicker packing than the export's; the reader takes any settings.
-  std::string block(text.size() + 128, '\0');
-  size_t streamSize = block.size() - kLzmaPropsSize;
-  size_t propsSize = kLzmaPropsSize;
+  // The export's settings would take minutes here; the reader takes any.
   LzmaSettings settings;
   settings.level = 1;
-  lzmaCompress(reinterpret_cast<unsigned char*>(block.data()) + kLzmaPropsSize, &streamSize,
-               reinterpret_cast<const unsigned char*>(text.data()), text.size(),
-               reinterpret_cast<unsigned char*>(block.data()), &propsSize, settings);
-  block.resize(kLzmaPropsSize + streamSize);
-  // packResultsFile with the default settings would take minutes: the frame is put around the block here.
-  const std::string frame = packResultsFile("x");
-  std::string file = frame.substr(0, 12);
-  for (int i = 0; i < 4; ++i) file[4 + i] = static_cast<char>((block.size() >> (8 * i)) & 0xFF);
-  for (int i = 0; i < 4; ++i) file[8 + i] = static_cast<char>((text.size() >> (8 * i)) & 0xFF);
-  file += block;
-  const uint32_t crc = static_cast<uint32_t>(
-      crc32(0, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size())));
-  for (int i = 0; i < 4; ++i) file += static_cast<char>((crc >> (8 * i)) & 0xFF);
-  std::ofstream(path, std::ios::binary) << file;
+  const std::string file = packResultsFile(text, settings);
+  writePackedResultsFile(path, file);
   std::printf("wrote %s: %zu rows, text %zu bytes, file %zu bytes\n", path.c_str(), rows, text.size(), file.size());
 }
 

@@ -1,9 +1,12 @@
 #include "engine/file_io.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <utility>
+
+#include "engine/unique_fd.h"
 
 namespace zandrel {
 namespace {
@@ -80,6 +83,17 @@ bool writeAllAt(int fd, std::string_view bytes, off_t offset) {
   return writeUntilDone(bytes, [fd, offset](const char* data, size_t size, off_t done) {
     return ::pwrite(fd, data, size, offset + done);
   });
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+bool syncFolder(const std::string& folder) {
+  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return true;
+  return ::fsync(fd.get()) == 0 || (errno != EIO && errno != ENOSPC && errno != EDQUOT);
 }
 
 }  // namespace zandrel

@@ -28,4 +28,12 @@ std::optional<std::string> readToEndFromStart(int fd);
 bool writeAll(int fd, std::string_view bytes);
 bool writeAllAt(int fd, std::string_view bytes, off_t offset);
 
+// The folder part of a path with its trailing "/"; "./" when there is none.
+std::string folderOf(const std::string& path);
+
+// Forces a folder's entries to disk, so a file made in it survives a power
+// cut. A folder that cannot be opened for it, or a file system that cannot
+// sync folders, is taken as it is; false only for a failed write.
+bool syncFolder(const std::string& folder);
+
 }  // namespace zandrel

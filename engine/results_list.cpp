@@ -5,21 +5,17 @@
 
 namespace zandrel {
 
-namespace {
-constexpr int kColumns = Crc32Column + 1;
-}
-
 std::vector<std::string> resultRowCells(int row) {
   std::vector<std::string> cells;
-  cells.reserve(kColumns);
-  for (int column = 0; column < kColumns; ++column) cells.push_back(ui::rowText(ResultsList, row, column));
+  cells.reserve(kResultsColumnCount);
+  for (int column = 0; column < kResultsColumnCount; ++column) cells.push_back(ui::rowText(ResultsList, row, column));
   return cells;
 }
 
 void appendResultRow(const std::vector<std::string>& cells) {
   const int row = ui::rowCount(ResultsList);
   ui::addRow(ResultsList, -1, "");
-  for (size_t column = 0; column < cells.size() && column < kColumns; ++column) {
+  for (size_t column = 0; column < cells.size() && column < kResultsColumnCount; ++column) {
     ui::setRowText(ResultsList, row, static_cast<int>(column), cells[column]);
   }
 }

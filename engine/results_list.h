@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/ui_objects.h"
+
 namespace zandrel {
+
+// Cells per row: one per ResultsColumn.
+inline constexpr int kResultsColumnCount = Crc32Column + 1;
 
 // The six cells of one row.
 std::vector<std::string> resultRowCells(int row);

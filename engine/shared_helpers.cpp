@@ -86,9 +86,9 @@ int64_t parseSignedInteger(std::string_view text) {
   return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
 }
 
-int64_t parseLeadingInteger(const std::string& text) {
+int64_t parseLeadingInteger(std::string_view text) {
   const size_t start = text.find_first_not_of(" \t");
-  return start == std::string::npos ? 0 : parseSignedInteger(std::string_view(text).substr(start));
+  return start == std::string_view::npos ? 0 : parseSignedInteger(text.substr(start));
 }
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {

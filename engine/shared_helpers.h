@@ -34,7 +34,7 @@ LeadingDigits readLeadingDigits(std::string_view text, int base, uint64_t ceilin
 // digits; 0 when there are none. Too many digits saturate.
 int64_t parseSignedInteger(std::string_view text);
 // The same after any blanks and tabs at the start.
-int64_t parseLeadingInteger(const std::string& text);
+int64_t parseLeadingInteger(std::string_view text);
 
 // The text with every `from` replaced by `to`, left to right; what `to` brings
 // in is not looked at again. An empty `from` changes nothing.

@@ -3,6 +3,7 @@
 // the window events, so the windows stay drawn and a close request or a
 // button reaches the command, and it notices when the worker has ended.
 
+#include <atomic>
 #include <functional>
 
 #include "engine/worker_thread.h"
@@ -18,5 +19,12 @@ bool pollWhileWorking(const WorkerThread& worker, const std::function<bool(const
 
 // Drops every event but a close request of any window, which stops the wait.
 bool untilCloseRequest(const ui::Event& event);
+
+enum class WorkerEnd { Finished, Stopped, NotStarted };
+
+// Runs work on a worker thread until it ends or a close request of any window
+// comes; on a request sets stop, waits for the worker and clears stop again.
+// Either way the worker has ended when this returns.
+WorkerEnd runUntilCloseRequest(std::function<void()> work, std::atomic<bool>& stop);
 
 }  // namespace zandrel

@@ -2,30 +2,61 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 
+#include "engine/shared_helpers.h"
+#include "engine/text_order.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 
 namespace zandrel {
 
 std::vector<SortColumn> gSortColumns(1);
-int64_t gSortColumnCount = 0;
+
+int64_t sortColumnCount() { return static_cast<int64_t>(gSortColumns.size()) - 1; }
 
 void registerSortColumn(int64_t gadget, int64_t column, int64_t sortType) {
-  ++gSortColumnCount;
   gSortColumns.push_back(SortColumn{gadget, column, sortType, kSortAscending});
 }
 
-int compareListRows(int rowA, int rowB, const SortColumn& entry) {
+namespace {
+
+// The cells are read once: a comparison per pair would fetch and copy both
+// cells (and parse sizes) again each time.
+std::vector<int> sortedRowOrder(const SortColumn& entry) {
   const int list = static_cast<int>(entry.gadget);
   const int column = static_cast<int>(entry.column);
-  return compareCellTexts(ui::rowText(list, rowA, column), ui::rowText(list, rowB, column), entry.sortType,
-                          entry.direction);
+  const int rows = ui::rowCount(list);
+  std::vector<int> order(static_cast<size_t>(rows));
+  std::iota(order.begin(), order.end(), 0);
+  const bool ascending = entry.direction == kSortAscending;
+  if (entry.sortType == kSortSizeText) {
+    std::vector<int64_t> keys(order.size());
+    for (int row = 0; row < rows; ++row) {
+      keys[static_cast<size_t>(row)] = parseSignedInteger(parseSizeText(ui::rowText(list, row, column)));
+    }
+    std::stable_sort(order.begin(), order.end(), [&keys, ascending](int a, int b) {
+      const int64_t first = keys[static_cast<size_t>(a)];
+      const int64_t second = keys[static_cast<size_t>(b)];
+      return ascending ? first < second : second < first;
+    });
+    return order;
+  }
+  std::vector<std::string> texts(order.size());
+  for (int row = 0; row < rows; ++row) texts[static_cast<size_t>(row)] = ui::rowText(list, row, column);
+  std::stable_sort(order.begin(), order.end(), [&texts, ascending](int a, int b) {
+    const std::string& first = texts[static_cast<size_t>(a)];
+    const std::string& second = texts[static_cast<size_t>(b)];
+    return ascending ? compareUtf16(first, second) < 0 : compareUtf16(second, first) < 0;
+  });
+  return order;
 }
+
+}  // namespace
 
 int sortListByColumn(int gadget, int column, int64_t direction) {
   SortColumn* entry = nullptr;
-  for (int64_t i = 1; i <= gSortColumnCount && entry == nullptr; ++i) {
+  for (int64_t i = 1; i <= sortColumnCount() && entry == nullptr; ++i) {
     SortColumn& candidate = gSortColumns[static_cast<size_t>(i)];
     if (candidate.gadget == gadget && candidate.column == column) entry = &candidate;
   }
@@ -34,10 +65,7 @@ int sortListByColumn(int gadget, int column, int64_t direction) {
     entry = &gSortColumns[0];
   }
   entry->direction = direction;
-  std::vector<int> order(static_cast<size_t>(ui::rowCount(gadget)));
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [entry](int a, int b) { return compareListRows(a, b, *entry) < 0; });
-  ui::reorderRows(gadget, order);
+  ui::reorderRows(gadget, sortedRowOrder(*entry));
   return 0;
 }
 

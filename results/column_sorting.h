@@ -20,9 +20,9 @@ struct SortColumn {
 };
 
 // Entry 0 is the fallback, overwritten for each sort of a column that was
-// never registered; registered columns are entries 1 to gSortColumnCount.
+// never registered; registered columns are entries 1 to sortColumnCount().
 extern std::vector<SortColumn> gSortColumns;
-extern int64_t gSortColumnCount;
+int64_t sortColumnCount();
 
 // Adds an entry for the column; an earlier one for it is not looked for (the
 // first one found is used).
@@ -32,10 +32,6 @@ void registerSortColumn(int64_t gadget, int64_t column, int64_t sortType);
 // column's registered sort type (text when it has none). Rows that compare
 // as equal keep their order. Returns 0.
 int sortListByColumn(int gadget, int column, int64_t direction);
-
-// -1 when row A comes before row B, 1 when after, 0 when both cells hold the
-// same text; the cells are read from the list at each call.
-int compareListRows(int rowA, int rowB, const SortColumn& entry);
 
 // A click on a column title: moves the arrows and sorts. Does nothing while a
 // command's progress or import window is open: those commands address the

@@ -1,7 +1,5 @@
 #include "results/csv_format.h"
 
-#include <unistd.h>
-
 #include "engine/file_io.h"
 #include "results/cell_limits.h"
 
@@ -63,14 +61,14 @@ void CsvReader::skipLine() {
 }
 
 CsvReader::Record CsvReader::next(std::vector<std::string>& fields) {
-  fields.assign(kCsvCells, std::string());
+  fields.assign(kResultsColumnCount, std::string());
   if (atEnd()) return Record::End;
   enum class Place { FieldStart, Plain, Quoted, QuoteInQuoted };
   Place place = Place::FieldStart;
   size_t field = 0;
   // False once the field outgrows its column.
   auto keep = [&](char c) {
-    if (field >= kCsvCells) return true;
+    if (field >= kResultsColumnCount) return true;
     if (fields[field].size() == kLongestCellText[field]) return false;
     fields[field] += c;
     return true;

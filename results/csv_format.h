@@ -11,10 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/results_list.h"
+
 namespace zandrel {
 
 inline constexpr std::string_view kCsvHeader = "Group,Name,Size,MD5,SHA1,CRC32";
-inline constexpr size_t kCsvCells = 6;
 // The filter of the CSV open and save dialogs.
 inline constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv;";
 

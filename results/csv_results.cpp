@@ -1,7 +1,5 @@
 #include "results/csv_results.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -66,7 +64,7 @@ void importCsvResults(const std::string& given) {
   }
   if (fits) {
     ui::clearRows(ResultsList);
-    for (size_t first = 0, line = 0; first < records.size(); first += kCsvCells, ++line) {
+    for (size_t first = 0, line = 0; first < records.size(); first += kResultsColumnCount, ++line) {
       // One event goes with each line, close requests too. The toolkit gets its
       // turn only every so many lines: each turn redraws the growing list.
       if (line % kLinesPerTurn == 0) {
@@ -74,7 +72,7 @@ void importCsvResults(const std::string& given) {
       } else {
         ui::takeQueuedEvent();
       }
-      for (size_t i = 0; i < kCsvCells; ++i) cells[i] = records[first + i];
+      for (size_t i = 0; i < kResultsColumnCount; ++i) cells[i] = records[first + i];
       appendResultRow(cells);
     }
   }

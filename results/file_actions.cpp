@@ -11,7 +11,6 @@
 #include "engine/shared_helpers.h"
 #include "engine/ui_strings.h"
 #include "engine/worker_polling.h"
-#include "engine/worker_thread.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
@@ -80,23 +79,6 @@ struct FileAction {
 
 bool rowChecked(int row) { return (ui::rowState(ResultsList, row) & ui::kRowChecked) != 0; }
 
-enum class WorkerEnd { Finished, Stopped, NotStarted };
-
-// Runs the worker on the current file until it ends or a close request stops
-// it. Either way the worker has ended, and what it did with its file stands:
-// one that finished its last steps after the request still succeeded.
-WorkerEnd runWorker(void (*work)()) {
-  WorkerThread worker;
-  if (!worker.start(work)) return WorkerEnd::NotStarted;
-  if (pollWhileWorking(worker, untilCloseRequest)) {
-    worker.join();
-    return WorkerEnd::Finished;
-  }
-  gFileActionStopRequested = true;
-  worker.join();
-  gFileActionStopRequested = false;
-  return WorkerEnd::Stopped;
-}
 
 // The files of each group's unchecked rows, by group text. Their names are
 // read at the start (the command never touches them); what they lead to is
@@ -146,7 +128,9 @@ void runFileAction(const FileAction& action, const std::string& folder) {
     gStayingTwins = staying.of(ui::rowText(ResultsList, row, GroupColumn));
     gOperationSucceeded = 0;
     const bool wasThere = entryExists(gSourceFile);
-    const WorkerEnd end = runWorker(action.worker);
+    // What the worker did with its file stands, stopped or not: one that
+    // finished its last steps after the request still succeeded.
+    const WorkerEnd end = runUntilCloseRequest(action.worker, gFileActionStopRequested);
     if (end == WorkerEnd::NotStarted) {
       // Without a thread nothing more is done: this file and those still to come fail.
       for (int later = step; later < rows; ++later) {

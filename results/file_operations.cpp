@@ -30,20 +30,6 @@ bool sameFile(const std::string& a, const std::string& b) {
          first.st_ino == second.st_ino;
 }
 
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-// Forces a folder's entries to disk, so a file made in it survives a power
-// cut. A folder that cannot be opened for it, or a file system that cannot
-// sync folders, is taken as it is; only a failed write counts.
-bool syncFolder(const std::string& folder) {
-  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd.valid()) return true;
-  return ::fsync(fd.get()) == 0 || (errno != EIO && errno != ENOSPC && errno != EDQUOT);
-}
-
 // A hidden file beside the target that goes away unless kept.
 class PartialFile {
  public:

@@ -37,24 +37,13 @@ int lzmaCompress(unsigned char* dest, size_t* destLen, const unsigned char* src,
   return result;
 }
 
-int lzmaUncompress(unsigned char* dest, size_t* destLen, const unsigned char* src, size_t* srcLen,
-                   const unsigned char* props, size_t propsSize) {
-  SizeT written = *destLen;
-  SizeT read = *srcLen;
-  ELzmaStatus status;
-  const SRes result = LzmaDecode(dest, &written, src, &read, props, static_cast<unsigned>(propsSize), LZMA_FINISH_ANY,
-                                 &status, &gAllocator);
-  *destLen = written;
-  *srcLen = read;
-  return result;
-}
-
-size_t lzmaPack(const void* source, size_t sourceSize, unsigned char* dest, size_t capacity) {
+size_t lzmaPack(const void* source, size_t sourceSize, unsigned char* dest, size_t capacity,
+                const LzmaSettings& settings) {
   if (capacity <= kLzmaPropsSize) return 0;
   size_t streamSize = capacity - kLzmaPropsSize;
   size_t propsSize = kLzmaPropsSize;
   if (lzmaCompress(dest + kLzmaPropsSize, &streamSize, static_cast<const unsigned char*>(source), sourceSize, dest,
-                   &propsSize) != SZ_OK ||
+                   &propsSize, settings) != SZ_OK ||
       propsSize != kLzmaPropsSize) {
     return 0;
   }

@@ -1,6 +1,6 @@
 #pragma once
 // LZMA for the packed results file, over the LZMA SDK's C sources: the SDK's
-// one-call compressor and decompressor, and the packer that puts the five
+// one-call compressor, and the packer that puts the five
 // property bytes in front of the raw stream.
 
 #include <cstddef>
@@ -28,15 +28,11 @@ struct LzmaSettings {
 // (room for *outPropsSize bytes, at least kLzmaPropsSize).
 int lzmaCompress(unsigned char* dest, size_t* destLen, const unsigned char* src, size_t srcLen, unsigned char* outProps,
                  size_t* outPropsSize, const LzmaSettings& settings = {});
-// Decompresses until dest holds *destLen bytes or the input ends; *destLen and
-// *srcLen become what was written and read. Corrupt input fails, never
-// writing past dest or reading past src.
-int lzmaUncompress(unsigned char* dest, size_t* destLen, const unsigned char* src, size_t* srcLen,
-                   const unsigned char* props, size_t propsSize);
 
 // The block of the results file in dest (capacity bytes): property bytes, then
 // the stream. Its size, or 0 when the packing fails or does not fit.
-size_t lzmaPack(const void* source, size_t sourceSize, unsigned char* dest, size_t capacity);
+size_t lzmaPack(const void* source, size_t sourceSize, unsigned char* dest, size_t capacity,
+                const LzmaSettings& settings = {});
 // Unpacks such a block into exactly destSize bytes; false when the block is
 // shorter than its property bytes or corrupt, or its stream does not end
 // right after destSize bytes, with or without an end marker.

@@ -11,7 +11,6 @@
 #include "engine/unique_fd.h"
 #include "engine/utf8.h"
 #include "results/cell_limits.h"
-#include "results/lzma_packer.h"
 
 namespace zandrel {
 namespace {
@@ -146,10 +145,6 @@ bool isPlaceholder(std::string_view cell) {
   return first != std::string_view::npos && cell[first] == '*' && cell.find_last_not_of(' ') == first;
 }
 
-// The group number as the reader takes it: the decimal number at the start
-// after blanks, 0 when there is none.
-int64_t groupNumber(const std::string& text) { return parseLeadingInteger(text); }
-
 }  // namespace
 
 std::string utf8ToUtf16le(std::string_view text) {
@@ -168,7 +163,7 @@ void appendPackedRow(std::string& text, size_t row, const std::vector<std::strin
                      const std::string& starEscape, const std::string& newlineEscape) {
   const std::string number = std::to_string(row);
   std::string escaped;
-  for (int column = 0; column < kResultsColumns; ++column) {
+  for (int column = 0; column < kResultsColumnCount; ++column) {
     const size_t index = static_cast<size_t>(column);
     const std::string_view cell = index < cells.size() ? std::string_view(cells[index]) : std::string_view();
     appendUtf16le(text, number);
@@ -192,7 +187,7 @@ std::string buildPackedText(const ResultsRows& rows, const std::string& starEsca
   return text;
 }
 
-std::string packResultsFile(std::string_view packedText) {
+std::string packResultsFile(std::string_view packedText, const LzmaSettings& settings) {
   // The block is packed straight into its place in the file.
   std::string file;
   size_t blockSize = 0;
@@ -201,7 +196,7 @@ std::string packResultsFile(std::string_view packedText) {
     file.resize(kPackedFrameSize + packedText.size() + kPackingHeadroom);
     blockSize = lzmaPack(packedText.data(), packedText.size(),
                          reinterpret_cast<unsigned char*>(file.data()) + kPackedHeaderSize,
-                         packedText.size() + kPackingHeadroom);
+                         packedText.size() + kPackingHeadroom, settings);
   }
   file.resize(kPackedHeaderSize + blockSize);
   const uint32_t crc = blockSize == 0 ? 0 : blockCrc32(std::string_view(file).substr(kPackedHeaderSize));
@@ -386,7 +381,7 @@ bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, c
     if (rowAdded) take(row);
   };
   for (size_t i = 0; i < cells.size(); ++i) {
-    const size_t column = i % kResultsColumns;
+    const size_t column = i % kResultsColumnCount;
     const std::string_view cell = cells[i];
     const bool placeholder = isPlaceholder(cell);
     if (column == 0) {
@@ -394,12 +389,12 @@ bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, c
       giveRow();
       rowAdded = false;
       if (placeholder) continue;
-      const int64_t group = groupNumber(std::string(cell));
+      const int64_t group = parseLeadingInteger(cell);
       if (group == 0 ? anyRow : group != previousGroup && group != previousGroup + 1) {
         return true;
       }
       previousGroup = group;
-      row.assign(kResultsColumns, std::string());
+      row.assign(kResultsColumnCount, std::string());
       row[0] = cell;
       rowAdded = anyRow = true;
     } else if (rowAdded && !placeholder) {

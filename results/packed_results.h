@@ -15,13 +15,15 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/results_list.h"
+#include "results/lzma_packer.h"
+
 namespace zandrel {
 
 // Rows of six texts: Group, Filename, Size, MD5, SHA1, CRC32. A row with
 // fewer texts has empty cells at its end.
 using ResultsRows = std::vector<std::vector<std::string>>;
 
-inline constexpr int kResultsColumns = 6;
 // The -1 field, the two sizes in front of the block, and the CRC after it.
 inline constexpr size_t kPackedHeaderSize = 12;
 inline constexpr size_t kPackedFrameSize = 16;
@@ -53,7 +55,7 @@ void appendPackedRow(std::string& text, size_t row, const std::vector<std::strin
 
 // The bytes of the file that holds this text. When the packing fails the
 // block is missing and the packed size and CRC are 0, which the reader refuses.
-std::string packResultsFile(std::string_view packedText);
+std::string packResultsFile(std::string_view packedText, const LzmaSettings& settings = {});
 
 // The text held in a file's bytes, or nothing when the file is refused: the
 // sizes must be positive, within the limits above and leave room in the file
