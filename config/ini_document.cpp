@@ -193,23 +193,14 @@ std::string writeTarget(const std::string& path) {
 // takes it for a language file.
 UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
-  const size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::string folder = folderOf(target);
+  const std::string name = target.substr(target.rfind('/') + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = folder + "." + name + "." + std::to_string(getpid()) + "." + std::to_string(counter++) + ".tmp";
     UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.valid() || errno != EEXIST) return fd;
   }
   return UniqueFd();
-}
-
-// So the rename itself survives a crash as well.
-void syncFolderOf(const std::string& target) {
-  const size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.valid()) fsync(fd.get());
 }
 
 // Gets the way ready by which the new text reaches `target`: a temporary file
@@ -256,7 +247,7 @@ bool replaceThroughTemp(IniDocument& document, const std::string& target, std::s
     unlink(document.tempPath.c_str());
     return false;
   }
-  syncFolderOf(target);
+  syncFolder(folderOf(target));  // the rename itself, on disk
   return true;
 }
 
