@@ -32,13 +32,24 @@ size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t& codePoint) {
   return length;
 }
 
-void appendLatin1(std::string& text, unsigned char byte) {
-  if (byte < 0x80) {
-    text += static_cast<char>(byte);
+void appendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    text += static_cast<char>(0xC0 | (byte >> 6));
-    text += static_cast<char>(0x80 | (byte & 0x3F));
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
+
+void appendLatin1(std::string& text, unsigned char byte) { appendUtf8(text, byte); }
 
 }  // namespace zandrel

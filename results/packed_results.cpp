@@ -37,42 +37,10 @@ void appendUnit(std::string& out, uint32_t unit) {
   out += static_cast<char>(unit >> 8);
 }
 
+// A stray byte goes out as a lone low surrogate, as in the sort order, and
+// comes back as that byte.
 void appendUtf16le(std::string& out, std::string_view text) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    char32_t cp = 0;
-    const size_t length = utf8SequenceAt(text, pos, cp);
-    if (length == 0) {
-      // A stray byte becomes a lone low surrogate, as in the sort order, and comes back as that byte.
-      appendUnit(out, 0xDC00 + static_cast<unsigned char>(text[pos]));
-      ++pos;
-    } else if (cp >= 0x10000) {
-      appendUnit(out, 0xD800 + ((cp - 0x10000) >> 10));
-      appendUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
-      pos += length;
-    } else {
-      appendUnit(out, cp);
-      pos += length;
-    }
-  }
-}
-
-void appendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  for (Utf16Units units(text, 0); !units.atEnd();) appendUnit(out, units.next());
 }
 
 // UTF-16LE code units held in bytes; an odd last byte is not a unit.
