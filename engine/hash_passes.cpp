@@ -238,7 +238,7 @@ void runHashPass(HashKind kind) {
   // keep their order, so the sort below sees what a one-file-at-a-time pass
   // would have left. A text is never empty ("0" at least) and the field is
   // empty before its pass, so an empty field marks an unreadable file.
-  keepWhere(entries, [&entries, field](size_t i) { return !(entries[i].*field).empty(); });
+  keepWhere(entries, [&](size_t i) { return !(entries[i].*field).empty(); });
 
   // The size is part of the key, so a chance collision between files of
   // different sizes never forms a group. Without one, the order is that of
