@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/entry_list.h"
+#include "engine/file_id.h"
 #include "engine/file_io.h"
 #include "engine/search_state.h"
 #include "engine/text_order.h"
@@ -81,11 +82,11 @@ class Fingerprinter {
 
   bool ready() const { return block_ && (kind_ == HashKind::Crc32 || context_); }
 
-  std::optional<std::string> fingerprint(const std::string& path, int64_t size) {
+  std::optional<std::string> fingerprint(const std::string& path, int64_t size, FileId id) {
     if (!ready()) return std::nullopt;
     if (kind_ == HashKind::Crc32) {
       uLong crc = crc32(0L, Z_NULL, 0);
-      const bool ok = readBlocks(path, size, [&](const unsigned char* data, size_t count) {
+      const bool ok = readBlocks(path, size, id, [&](const unsigned char* data, size_t count) {
         crc = crc32_z(crc, data, count);
         return true;
       });
@@ -93,7 +94,7 @@ class Fingerprinter {
       return crc32Hex(crc);
     }
     if (EVP_DigestInit_ex(context_.get(), digest_, nullptr) != 1) return std::nullopt;
-    const bool ok = readBlocks(path, size, [&](const unsigned char* data, size_t count) {
+    const bool ok = readBlocks(path, size, id, [&](const unsigned char* data, size_t count) {
       return EVP_DigestUpdate(context_.get(), data, count) == 1;
     });
     unsigned char digest[EVP_MAX_MD_SIZE];
@@ -104,16 +105,17 @@ class Fingerprinter {
 
  private:
   // Feeds the file to update() block by block. False on an open or read
-  // error, a stop request, or when the path no longer names a regular file
+  // error, a stop request, or when the path no longer names the regular file
   // of the size the size pass saw: a device, a pipe or a file that keeps
-  // growing put in its place must never be read without end. At most
-  // size + 1 bytes are asked for, and reading ends at the first short block.
-  // A pause holds before every block.
+  // growing put in its place must never be read without end, and a link to
+  // another file of the search must not make one file a group of two. At
+  // most size + 1 bytes are asked for, and reading ends at the first short
+  // block. A pause holds before every block.
   template <typename Update>
-  bool readBlocks(const std::string& path, int64_t size, Update update) {
+  bool readBlocks(const std::string& path, int64_t size, FileId id, Update update) {
     struct stat status;
     const UniqueFd file = openRegularFile(path, &status);
-    if (!file.valid() || size < 0 || status.st_size != size) return false;
+    if (!file.valid() || fileIdOf(status) != id || size < 0 || status.st_size != size) return false;
     const uint64_t limit = static_cast<uint64_t>(size) + 1;
     uint64_t total = 0;
     for (;;) {
@@ -154,7 +156,7 @@ void fingerprintEntries(HashKind kind, std::vector<FileEntry>& entries) {
       const size_t i = next.fetch_add(1, std::memory_order_relaxed);
       if (i >= entries.size()) return;
       FileEntry& entry = entries[i];
-      std::optional<std::string> text = fingerprinter.fingerprint(entry.filePath, entry.fileSize);
+      std::optional<std::string> text = fingerprinter.fingerprint(entry.filePath, entry.fileSize, entry.fileId);
       if (text) entry.*field = std::move(*text);
       ++gSearchProgress;
     }
@@ -214,9 +216,9 @@ void waitWhilePaused() {
   }
 }
 
-std::optional<std::string> fingerprintFile(const std::string& path, int64_t size, HashKind kind) {
+std::optional<std::string> fingerprintFile(const std::string& path, int64_t size, FileId id, HashKind kind) {
   const DigestAlgorithm algorithm(kind);
-  return Fingerprinter(kind, algorithm.get()).fingerprint(path, size);
+  return Fingerprinter(kind, algorithm.get()).fingerprint(path, size, id);
 }
 
 std::string fingerprintBytes(std::string_view bytes, HashKind kind) {

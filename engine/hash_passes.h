@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/file_id.h"
 #include "engine/search_state.h"
 
 namespace zandrel {
@@ -29,16 +30,17 @@ void waitWhilePaused();
 
 // The text form of the whole content's fingerprint: CRC-32 as upper-case hex
 // without leading zeros ("0" for 0), MD5 and SHA-1 as lower-case hex digits.
-// Nothing when the file cannot be opened, is no longer a regular file of the
-// given size, a read fails, or a stop is requested; the file is closed on
-// every way out.
-std::optional<std::string> fingerprintFile(const std::string& path, int64_t size, HashKind kind);
+// Nothing when the file cannot be opened, the path no longer names the file
+// id of the given size (links followed), a read fails, or a stop is
+// requested; the file is closed on every way out.
+std::optional<std::string> fingerprintFile(const std::string& path, int64_t size, FileId id, HashKind kind);
 
 // The text form of the fingerprint of bytes held in memory.
 std::string fingerprintBytes(std::string_view bytes, HashKind kind);
 
 // One pass. A file that cannot be fingerprinted leaves the search here, so
-// unreadable files never pass for duplicates of each other. The files are
+// unreadable files never pass for duplicates of each other, nor does a path
+// that no longer names the file the size pass saw. The files are
 // spread over hashThreadCount() threads; gSearchProgress counts each file as
 // it is done, a pause holds every thread before its next block, and a stop
 // ends them all within one block with every file closed.

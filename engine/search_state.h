@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/file_id.h"
+
 namespace zandrel {
 
 // One candidate file of a search.
@@ -18,10 +20,10 @@ struct FileEntry {
   std::string crc32Hex;  // a hash text stays empty until its pass has run
   std::string md5Hex;
   std::string sha1Hex;
-  // The file the path names, links followed: two paths of one (device, inode)
-  // are one file. pathIsLink tells whether the path itself is a symbolic link.
-  uint64_t device = 0;
-  uint64_t inode = 0;
+  // The file the path named at the size pass, links followed; a hash pass
+  // reads the path only while it still names this file. pathIsLink tells
+  // whether the path itself is a symbolic link.
+  FileId fileId{};
   bool pathIsLink = false;
 
   friend bool operator==(const FileEntry&, const FileEntry&) = default;

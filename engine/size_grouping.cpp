@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "engine/entry_list.h"
+#include "engine/file_id.h"
 #include "engine/search_state.h"
 #include "engine/text_order.h"
 #include "engine/unique_fd.h"
@@ -30,12 +31,6 @@ bool readableFileStatus(const std::string& path, uid_t user, struct stat& status
   return openRegularFile(path, &status).valid();
 }
 
-struct FileIdHash {
-  size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
-    return std::hash<uint64_t>()(id.first * 0x9E3779B97F4A7C15ULL ^ id.second);
-  }
-};
-
 }  // namespace
 
 void collectFileSizes() {
@@ -48,8 +43,7 @@ void collectFileSizes() {
     bool pathIsLink = false;
     if (!readableFileStatus(path, user, status, pathIsLink)) continue;
     FileEntry entry{path, static_cast<int64_t>(status.st_size), {}, {}, {}};
-    entry.device = static_cast<uint64_t>(status.st_dev);
-    entry.inode = static_cast<uint64_t>(status.st_ino);
+    entry.fileId = fileIdOf(status);
     entry.pathIsLink = pathIsLink;
     gFileEntries.push_back(std::move(entry));
   }
@@ -86,11 +80,11 @@ void groupBySize() {
   // spelling, a hard link) are never duplicates of each other: deleting one
   // would delete the only copy. The path that is not itself a link stays,
   // among those the first in path order.
-  std::unordered_map<std::pair<uint64_t, uint64_t>, size_t, FileIdHash> chosen;
+  std::unordered_map<FileId, size_t, FileIdHash> chosen;
   chosen.reserve(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!keep[i]) continue;
-    const auto [place, fresh] = chosen.try_emplace({entries[i].device, entries[i].inode}, i);
+    const auto [place, fresh] = chosen.try_emplace(entries[i].fileId, i);
     if (fresh) continue;
     if (entries[place->second].pathIsLink && !entries[i].pathIsLink) {
       keep[place->second] = 0;

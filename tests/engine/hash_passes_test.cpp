@@ -14,8 +14,10 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "engine/file_id.h"
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
 #include "tests/engine/crc_forge.h"
@@ -29,6 +31,11 @@ constexpr HashKind kKinds[] = {HashKind::Crc32, HashKind::Md5, HashKind::Sha1};
 const char* kindName(HashKind kind) { return hashKindName(kind); }
 
 const std::string& hashText(const FileEntry& entry, HashKind kind) { return entry.*hashField(kind); }
+
+// The text of the file the path names now, as a pass would take it.
+std::optional<std::string> fingerprintOf(const std::string& file, int64_t size, HashKind kind) {
+  return fingerprintFile(file, size, fileIdOf(file).value_or(FileId{}), kind);
+}
 
 // The text a pass should write, computed in one call over the whole content.
 std::string referenceText(const std::string& content, HashKind kind) {
@@ -55,13 +62,16 @@ std::string patternContent(size_t size) {
 
 class HashPassTest : public testing::SearchStateTest {
  protected:
-  // Sets gFileEntries to the files in the given (path) order with their sizes on disk.
+  // Sets gFileEntries to the files in the given (path) order with their sizes
+  // and identities on disk.
   void setEntries(const std::vector<std::string>& names) {
     gFileEntries.clear();
     for (const std::string& name : names) {
       std::error_code error;
       const auto size = std::filesystem::file_size(path(name), error);
-      gFileEntries.push_back(FileEntry{path(name), error ? 0 : static_cast<int64_t>(size), {}, {}, {}});
+      FileEntry entry{path(name), error ? 0 : static_cast<int64_t>(size), {}, {}, {}};
+      entry.fileId = fileIdOf(path(name)).value_or(FileId{});
+      gFileEntries.push_back(std::move(entry));
     }
   }
 
@@ -87,9 +97,9 @@ TEST_F(HashPassTest, WritesTheTextForms) {
   for (const auto& c : cases) {
     const std::string file = writeFile("known", c.content);
     const auto size = static_cast<int64_t>(c.content.size());
-    EXPECT_EQ(fingerprintFile(file, size, HashKind::Crc32), c.crc32) << '"' << c.content << '"';
-    EXPECT_EQ(fingerprintFile(file, size, HashKind::Md5), c.md5) << '"' << c.content << '"';
-    EXPECT_EQ(fingerprintFile(file, size, HashKind::Sha1), c.sha1) << '"' << c.content << '"';
+    EXPECT_EQ(fingerprintOf(file, size, HashKind::Crc32), c.crc32) << '"' << c.content << '"';
+    EXPECT_EQ(fingerprintOf(file, size, HashKind::Md5), c.md5) << '"' << c.content << '"';
+    EXPECT_EQ(fingerprintOf(file, size, HashKind::Sha1), c.sha1) << '"' << c.content << '"';
   }
 }
 
@@ -99,7 +109,7 @@ TEST_F(HashPassTest, FingerprintsContentSpanningSeveralBlocks) {
     const std::string content = patternContent(size);
     const std::string file = writeFile("large", content);
     for (const HashKind kind : kKinds) {
-      EXPECT_EQ(fingerprintFile(file, static_cast<int64_t>(size), kind), referenceText(content, kind))
+      EXPECT_EQ(fingerprintOf(file, static_cast<int64_t>(size), kind), referenceText(content, kind))
           << kindName(kind) << ", " << size << " bytes";
     }
   }
@@ -112,7 +122,7 @@ TEST_F(HashPassTest, UnreadableFileHasNoText) {
   const std::string folder = makeFolder("folder");  // opens, but reading fails
   for (const HashKind kind : kKinds) {
     for (const std::string& file : {missing, dangling, folder}) {
-      EXPECT_EQ(fingerprintFile(file, 0, kind), std::nullopt) << kindName(kind) << ": " << file;
+      EXPECT_EQ(fingerprintOf(file, 0, kind), std::nullopt) << kindName(kind) << ": " << file;
     }
   }
 }
@@ -121,7 +131,7 @@ TEST_F(HashPassTest, ContentOfAnotherSizeHasNoText) {
   const std::string file = writeFile("five", "12345");
   for (const HashKind kind : kKinds) {
     for (const int64_t size : {int64_t{4}, int64_t{6}, int64_t{0}, int64_t{-1}}) {
-      EXPECT_EQ(fingerprintFile(file, size, kind), std::nullopt) << kindName(kind) << ", size " << size;
+      EXPECT_EQ(fingerprintOf(file, size, kind), std::nullopt) << kindName(kind) << ", size " << size;
     }
   }
 }
@@ -173,6 +183,51 @@ TEST_F(HashPassTest, FileChangedAfterTheSizePassLeavesTheSearch) {
       if (writer >= 0) ::close(writer);
       EXPECT_EQ(survivors(), (std::vector<std::string>{"a1", "a2"}));
       EXPECT_EQ(testing::openFilesUnder(path()), 0);
+      clearFolder();
+    }
+  }
+}
+
+// A path swapped after the size pass for a link to another file of its size
+// must not take that file's fingerprint: one file would show as a group of
+// two of its own paths. Whatever pass comes next, the path leaves there.
+TEST_F(HashPassTest, PathSwappedForALinkToAnotherFileLeavesTheSearch) {
+  namespace fs = std::filesystem;
+  const std::string content = patternContent(5000);
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> link;
+  } swaps[] = {
+      {"hard link to a file of the search",
+       [&](const std::string& victim) { fs::create_hard_link(path("p1"), victim); }},
+      {"symbolic link to a file of the search",
+       [&](const std::string& victim) { fs::create_symlink(path("p1"), victim); }},
+      {"symbolic link to a copy outside the search",
+       [&](const std::string& victim) { fs::create_symlink(path("outside"), victim); }},
+  };
+  for (const auto& swap : swaps) {
+    for (const HashKind swappedBefore : kKinds) {
+      SCOPED_TRACE(std::string(swap.what) + ", made before the " + kindName(swappedBefore) + " pass");
+      // Separate copies: each path of the search is a duplicate until the swap.
+      for (const char* name : {"p1", "p2", "u1", "outside"}) writeFile(name, content);
+      clearSearchLists();
+      gPathList = {path("p1"), path("p2"), path("u1")};
+      collectFileSizes();
+      groupBySize();
+      ASSERT_EQ(gFileEntries.size(), 3u);
+      for (const HashKind kind : kKinds) {
+        if (kind == swappedBefore) {
+          ASSERT_TRUE(fs::remove(path("u1")));
+          swap.link(path("u1"));
+        }
+        runHashPass(kind);
+      }
+      EXPECT_EQ(survivors(), (std::vector<std::string>{"p1", "p2"}));
+      // And no two paths that are left lead to one file.
+      std::unordered_set<FileId, FileIdHash> files;
+      for (const FileEntry& entry : gFileEntries) {
+        EXPECT_TRUE(files.insert(fileIdOf(entry.filePath).value_or(FileId{})).second) << entry.filePath;
+      }
       clearFolder();
     }
   }

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/file_id.h"
 #include "engine/hash_passes.h"
 #include "engine/search_state.h"
 #include "engine/worker_thread.h"
@@ -85,7 +86,9 @@ class SearchStopTest : public testing::SearchStateTest {
     for (int i = 0; i < kFileCount; ++i) {
       const std::string file = path("big" + std::to_string(i));
       gPathList.push_back(file);
-      gFileEntries.push_back(FileEntry{file, kFileSize, {}, {}, {}});
+      FileEntry entry{file, kFileSize, {}, {}, {}};
+      entry.fileId = fileIdOf(file).value_or(FileId{});
+      gFileEntries.push_back(std::move(entry));
     }
   }
 
