@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <string>
+
+#include "app/program_state.h"
 #include "app/run_main.h"
 #include "tests/app/window_test_support.h"
 #include "ui/ui_objects.h"
@@ -25,6 +28,37 @@ int exitCodeWhenEndedBy(void (*end)()) {
   int status = 0;
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// SHA-1 and MD5 of the bytes 2A 00 ("*" as one UTF-16LE code unit), as
+// sha1sum and md5sum give them.
+constexpr char kStarSha1[] = "e280d065a824a791f8305234d3e093fc9a5a90c7";
+constexpr char kStarMd5[] = "b5ad6b0bf0a02267a16f6e8bf93f8b31";
+
+// The packed results file is only readable by a build whose tokens are
+// exactly these: SHA-1 then MD5 for "*", MD5 then SHA-1 for a line feed.
+bool escapeTokensAreTheStarDigests() {
+  return gStarEscape == std::string(kStarSha1) + kStarMd5 && gNewlineEscape == std::string(kStarMd5) + kStarSha1;
+}
+
+TEST(Program, EscapeTokensAreTheDigestsOfAStarInBothOrders) {
+  gStarEscape.clear();
+  gNewlineEscape.clear();
+  computeEscapeTokens();
+  EXPECT_EQ(gStarEscape, std::string(kStarSha1) + kStarMd5);
+  EXPECT_EQ(gNewlineEscape, std::string(kStarMd5) + kStarSha1);
+}
+
+TEST(Program, StartUpSetsTheEscapeTokens) {
+  if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
+  gStarEscape.clear();
+  gNewlineEscape.clear();
+  // The child ends with code 3 when the window comes up without them.
+  EXPECT_EQ(exitCodeWhenEndedBy([] {
+              if (!escapeTokensAreTheStarDigests()) _exit(3);
+              drive::activateMenuItem(QuitItem);
+            }),
+            0);
 }
 
 TEST(Program, QuitAndTheCloseBoxEndWithCodeZero) {
