@@ -213,10 +213,19 @@ TEST_F(FileOperationsTest, LinkThenUnlinkTakesOnlyAFreeName) {
   EXPECT_EQ(namesIn(path("to")), std::vector<std::string>{"a"});
 
   testing::ShmFolder shm;
-  if (!shm.onAnotherFileSystemThan(path())) return;
-  EXPECT_EQ(linkThenUnlink(target, shm.path() + "/a"), NoReplaceRename::OtherFileSystem);
-  EXPECT_EQ(readAll(target), "AAA");
-  EXPECT_TRUE(namesIn(shm.path()).empty());
+  if (shm.onAnotherFileSystemThan(path())) {
+    EXPECT_EQ(linkThenUnlink(target, shm.path() + "/a"), NoReplaceRename::OtherFileSystem);
+    EXPECT_EQ(readAll(target), "AAA");
+    EXPECT_TRUE(namesIn(shm.path()).empty());
+  }
+
+  // A source whose name cannot go: the new name goes again.
+  const std::string held = writeFile("locked/b", "held");
+  const testing::ImmutableFlag locked(path("locked"));
+  if (!locked.set()) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
+  EXPECT_EQ(linkThenUnlink(held, path("to/b")), NoReplaceRename::Refused);
+  EXPECT_EQ(readAll(held), "held");
+  EXPECT_EQ(namesIn(path("to")), std::vector<std::string>{"a"});
 }
 
 TEST_F(FileOperationsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
