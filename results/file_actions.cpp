@@ -139,8 +139,8 @@ void runFileAction(const FileAction& action, const std::string& folder) {
       break;
     }
     // A file that left its path takes its row along, stopped or not, and even
-    // when a later step failed (a move whose last rename did not go through).
-    // One moved onto itself is still there, and so is its row.
+    // when the worker reported a failure. One moved onto itself is still
+    // there, and so is its row.
     if (action.removesRow && (gOperationSucceeded == 1 || wasThere) && !entryExists(gSourceFile)) {
       ui::removeRow(ResultsList, row);
     }

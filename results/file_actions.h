@@ -3,8 +3,9 @@
 // file behind the progress window, the failures listed once at the end. A
 // row's file is looked at again just before it is acted on: it must still be
 // a regular file, and not the file of an unchecked row of its group under
-// another name; a move or copy replaces nothing but a regular file. A row that
-// fails this is listed like any other failure.
+// another name. A move takes no name that is in use, so two files of one name
+// never meet in one folder; a copy replaces nothing but a regular file. A row
+// that fails this is listed like any other failure.
 
 #include <atomic>
 #include <cstdint>

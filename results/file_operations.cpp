@@ -1,11 +1,14 @@
 #include "results/file_operations.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "engine/file_io.h"
 #include "engine/shared_helpers.h"
@@ -16,12 +19,18 @@ namespace {
 
 bool holdsNul(const std::string& path) { return path.find('\0') != std::string::npos; }
 
-// Nothing at target, a dangling link, or a regular file: what a rename may replace.
+// Nothing at target, a dangling link, or a regular file: what a copy may replace.
 bool replaceableTarget(const std::string& target) {
   if (holdsNul(target)) return false;
   struct stat status;
   if (stat(target.c_str(), &status) == 0) return S_ISREG(status.st_mode);
   return errno == ENOENT;
+}
+
+// Nothing at all at the path, not even a dangling link.
+bool freeName(const std::string& path) {
+  struct stat status;
+  return !holdsNul(path) && lstat(path.c_str(), &status) != 0 && errno == ENOENT;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -30,62 +39,97 @@ bool sameFile(const std::string& a, const std::string& b) {
          first.st_ino == second.st_ino;
 }
 
-// A hidden file beside the target that goes away unless kept.
-class PartialFile {
- public:
-  explicit PartialFile(const std::string& target) {
-    path_ = folderOf(target) + ".zandrel-partial-XXXXXX";
-    file_.reset(mkostemp(path_.data(), O_CLOEXEC));
-    if (!file_.valid()) path_.clear();
-  }
-  ~PartialFile() {
-    file_.reset();
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  bool valid() const { return file_.valid(); }
-  int fd() const { return file_.get(); }
-  const std::string& path() const { return path_; }
-  // Closes the file, first forcing it to disk when durable is set; false when
-  // the data may not have been written.
-  bool finish(bool durable) {
-    const int fd = file_.release();
-    const bool synced = !durable || ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced;
-  }
-  void keep() { path_.clear(); }
+}  // namespace
 
- private:
-  std::string path_;
-  UniqueFd file_;
-};
-
-// Copies source into a finished partial file beside target; the caller puts it in place.
-bool copyToPartial(const std::string& source, PartialFile& partial, const std::atomic<bool>& stop, bool durable) {
+StagedCopy::StagedCopy(const std::string& source, std::string target, const std::atomic<bool>& stop, bool durable)
+    : target_(std::move(target)) {
   struct stat status;
   const UniqueFd in = openRegularFile(source, &status);
-  if (!in.valid()) return false;
+  if (!in.valid() || holdsNul(target_)) return;
   // Clear O_NONBLOCK again: it only guarded the open.
   fcntl(in.get(), F_SETFL, fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
-  if (!partial.valid()) return false;
-  fchmod(partial.fd(), status.st_mode & 07777);
+  std::string hidden = folderOf(target_) + ".zandrel-partial-XXXXXX";
+  UniqueFd out(mkostemp(hidden.data(), O_CLOEXEC));
+  if (!out.valid()) return;
+  hidden_ = std::move(hidden);
+  struct stat own;
+  if (fstat(out.get(), &own) != 0) return;
+  device_ = own.st_dev;
+  inode_ = own.st_ino;
+  fchmod(out.get(), status.st_mode & 07777);
 
   std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kCopyBlockSize]);
-  if (!block) return false;
+  if (!block) return;
   off_t copied = 0;
   for (;;) {
     // At the size the file had, only the read that finds its end is left:
     // a stop now would throw away a whole copy.
-    if (stop.load() && copied != status.st_size) return false;
+    if (stop.load() && copied != status.st_size) return;
     const ssize_t count = readSome(in.get(), block.get(), kCopyBlockSize);
-    if (count < 0) return false;
+    if (count < 0) return;
     if (count == 0) break;
-    if (!writeAll(partial.fd(), {reinterpret_cast<const char*>(block.get()), static_cast<size_t>(count)})) return false;
+    if (!writeAll(out.get(), {reinterpret_cast<const char*>(block.get()), static_cast<size_t>(count)})) return;
     copied += count;
   }
-  return partial.finish(durable);
+  // A close can be the first to report a lost write.
+  const int fd = out.release();
+  const bool synced = !durable || ::fsync(fd) == 0;
+  ready_ = ::close(fd) == 0 && synced;
 }
 
-}  // namespace
+StagedCopy::~StagedCopy() {
+  if (!hidden_.empty()) ::unlink(hidden_.c_str());
+}
+
+bool StagedCopy::replaceTarget() {
+  if (!ready_ || !replaceableTarget(target_)) return false;
+  if (::rename(hidden_.c_str(), target_.c_str()) != 0) return false;
+  hidden_.clear();
+  return true;
+}
+
+bool StagedCopy::takeFreeTarget() {
+  if (!ready_ || renameNoReplace(hidden_, target_) != NoReplaceRename::Done) return false;
+  hidden_.clear();
+  return true;
+}
+
+bool StagedCopy::withdraw() {
+  struct stat status;
+  if (!ready_ || !hidden_.empty() || lstat(target_.c_str(), &status) != 0) return false;
+  if (status.st_dev != device_ || status.st_ino != inode_) return false;
+  return ::unlink(target_.c_str()) == 0;
+}
+
+bool finishMove(StagedCopy& copy, const std::string& source) {
+  if (!copy.takeFreeTarget()) return false;
+  // The copy's name is on disk before the source goes, so a power cut never
+  // finds neither.
+  if (syncFolder(folderOf(copy.target())) && deleteFile(source)) return true;
+  copy.withdraw();
+  return false;
+}
+
+NoReplaceRename linkThenUnlink(const std::string& from, const std::string& to) {
+  if (holdsNul(from) || holdsNul(to)) return NoReplaceRename::Refused;
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    return errno == EXDEV ? NoReplaceRename::OtherFileSystem : NoReplaceRename::Refused;
+  }
+  if (::unlink(from.c_str()) == 0) return NoReplaceRename::Done;
+  // Two names of one file: the new one goes again, losing nothing.
+  if (sameFile(from, to)) ::unlink(to.c_str());
+  return NoReplaceRename::Refused;
+}
+
+NoReplaceRename renameNoReplace(const std::string& from, const std::string& to) {
+  if (holdsNul(from) || holdsNul(to)) return NoReplaceRename::Refused;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return NoReplaceRename::Done;
+  if (errno == EXDEV) return NoReplaceRename::OtherFileSystem;
+  // The flag unknown to the file system (some network and FUSE ones) or to
+  // an old kernel.
+  if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) return linkThenUnlink(from, to);
+  return NoReplaceRename::Refused;
+}
 
 bool isRegularFile(const std::string& path) {
   struct stat status;
@@ -98,34 +142,25 @@ bool copyFile(const std::string& source, const std::string& target, const std::a
   if (!isRegularFile(source)) return false;
   if (sameFile(source, target)) return true;
   if (!replaceableTarget(target)) return false;
-  PartialFile partial(target);
-  if (!copyToPartial(source, partial, stop, false)) return false;
-  // Looked at again: the copy took a while.
-  if (!replaceableTarget(target)) return false;
-  if (::rename(partial.path().c_str(), target.c_str()) != 0) return false;
-  partial.keep();
-  return true;
+  StagedCopy copy(source, target, stop, false);
+  return copy.replaceTarget();
 }
 
 bool moveFile(const std::string& source, const std::string& target, const std::atomic<bool>& stop) {
   if (!isRegularFile(source)) return false;
   if (sameFile(source, target)) return true;
-  if (!replaceableTarget(target)) return false;
-  if (::rename(source.c_str(), target.c_str()) == 0) return true;
-  // Any other refusal would refuse the copy and delete as well.
-  if (errno != EXDEV) return false;
-  // Another file system: the whole copy waits on disk beside the target while
-  // the source goes, so a source that cannot be deleted leaves the target as it was.
-  PartialFile partial(target);
-  if (!copyToPartial(source, partial, stop, true) || !syncFolder(folderOf(target))) return false;
-  if (!replaceableTarget(target) || !deleteFile(source)) return false;
-  if (::rename(partial.path().c_str(), target.c_str()) != 0) {
-    partial.keep();  // the source is gone: its content must stay somewhere
-    return false;
+  switch (renameNoReplace(source, target)) {
+    case NoReplaceRename::Done:
+      return true;
+    case NoReplaceRename::Refused:
+      return false;
+    case NoReplaceRename::OtherFileSystem:
+      break;
   }
-  partial.keep();
-  syncFolder(folderOf(target));
-  return true;
+  // Spares a copy that could only fail.
+  if (!freeName(target)) return false;
+  StagedCopy copy(source, target, stop, true);
+  return finishMove(copy, source);
 }
 
 std::string targetPathIn(const std::string& folder, const std::string& source) {

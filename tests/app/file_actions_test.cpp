@@ -127,15 +127,43 @@ TEST_F(FileActionsTest, NothingCheckedDoesNothing) {
   EXPECT_EQ(ui::rowCount(ResultsList), 1);
 }
 
-TEST_F(FileActionsTest, MoveReplacesAnExistingFileAndRemovesTheRow) {
-  const std::string source = writeFile("from/same.txt", "new");
-  const std::string target = writeFile("to/same.txt", "old");
-  addRow(source, true);
-  run(MoveButton, Answer::Ok, {path("to")});
-  EXPECT_EQ(ui::rowCount(ResultsList), 0);
-  EXPECT_FALSE(fs::exists(source));
-  EXPECT_EQ(readAll(target), "new");
-  EXPECT_EQ(gMoveProgress.load(), 1);
+// Two cameras' folders, each a group of its own, whose files share a name,
+// every row checked and moved into one folder: the first to come takes the
+// name, every later one fails, keeps its file and its row and is listed.
+TEST_F(FileActionsTest, MoveIntoOneFolderNeverReplacesAFileOfTheSameName) {
+  const testing::ShmFolder shm;
+  for (const std::string& folder : {makeFolder("to"), shm.path()}) {
+    SCOPED_TRACE(folder);
+    if (folder.empty()) continue;
+    ui::clearRows(ResultsList);
+    const std::string a1 = writeFile("cam1/IMG_0001.JPG", "AAA");
+    const std::string a2 = writeFile("cam1/copy/IMG_0001.JPG", "AAA");
+    const std::string b1 = writeFile("cam2/IMG_0001.JPG", "BBB");
+    const std::string b2 = writeFile("cam2/copy/IMG_0001.JPG", "BBB");
+    addRow(a1, true, "1");
+    addRow(a2, true, "1");
+    addRow(b1, true, "2");
+    addRow(b2, true, "2");
+    drive::answerNextDialog(Answer::Ok, {folder});
+    drive::answerNextDialog(Answer::Ok);  // the failure box
+    drive::clickButton(MoveButton);
+    settle();
+    // The last row goes first and takes the name.
+    EXPECT_EQ(readAll(folder + "/IMG_0001.JPG"), "BBB");
+    EXPECT_FALSE(fs::exists(b2));
+    EXPECT_EQ(namesIn(folder), std::vector<std::string>{"IMG_0001.JPG"});
+    EXPECT_EQ(files(), (std::vector<std::string>{a1, a2, b1}));
+    for (int row = 0; row < 3; ++row) EXPECT_TRUE(rowChecked(ResultsList, row)) << row;
+    EXPECT_EQ(readAll(a1), "AAA");
+    EXPECT_EQ(readAll(a2), "AAA");
+    EXPECT_EQ(readAll(b1), "BBB");
+    EXPECT_EQ(drive::lastDialogText(),
+              "The following files could not be moved.\n\n- " + b1 + "\n- " + a2 + "\n- " + a1 + "\n");
+    EXPECT_EQ(gMoveProgress.load(), 4);
+    fs::remove_all(path("cam1"));
+    fs::remove_all(path("cam2"));
+    fs::remove(folder + "/IMG_0001.JPG");
+  }
 }
 
 TEST_F(FileActionsTest, MoveAcrossFileSystemsCopiesAndDeletes) {

@@ -85,12 +85,147 @@ TEST_F(FileOperationsTest, OddNamesAreHandledByTheirBytes) {
   }
 }
 
-TEST_F(FileOperationsTest, MoveRenamesOverAnExistingFile) {
-  const std::string source = writeFile("from/a.txt", "new");
-  const std::string target = writeFile("to/a.txt", "old");
-  ASSERT_TRUE(moveFile(source, target, noStop));
+// What may already hold the target name; a move takes the place of none of them.
+struct Occupant {
+  const char* name;
+  fs::file_type type;   // of the entry itself, links not followed
+  bool copyMayReplace;  // a copy replaces a file or a link that leads to one or nowhere
+};
+constexpr Occupant kOccupants[] = {{"file", fs::file_type::regular, true},
+                                   {"dangling link", fs::file_type::symlink, true},
+                                   {"link to file", fs::file_type::symlink, true},
+                                   {"folder", fs::file_type::directory, false},
+                                   {"pipe", fs::file_type::fifo, false}};
+
+// Puts the occupant at path; a file holds "BBB".
+void plant(const Occupant& occupant, const std::string& path, const std::string& elsewhere) {
+  const std::string kind = occupant.name;
+  if (kind == "file") std::ofstream(path) << "BBB";
+  if (kind == "dangling link") fs::create_symlink(elsewhere + "/gone", path);
+  if (kind == "link to file") {
+    std::ofstream(elsewhere + "/linked") << "BBB";
+    fs::create_symlink(elsewhere + "/linked", path);
+  }
+  if (kind == "folder") fs::create_directory(path);
+  if (kind == "pipe") {
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  }
+}
+
+void expectOccupantKept(const Occupant& occupant, const std::string& path) {
+  EXPECT_EQ(fs::symlink_status(path).type(), occupant.type);
+  if (occupant.type == fs::file_type::regular || std::string(occupant.name) == "link to file") {
+    EXPECT_EQ(readAll(path), "BBB");
+  }
+}
+
+TEST_F(FileOperationsTest, MoveNeverTakesTheNameOfAnotherEntry) {
+  testing::ShmFolder shm;
+  const std::string sameFileSystem = makeFolder("to");
+  for (const std::string& folder : {sameFileSystem, shm.path()}) {
+    if (folder.empty()) continue;
+    for (const Occupant& occupant : kOccupants) {
+      SCOPED_TRACE(folder + ": " + occupant.name);
+      const std::string source = writeFile("from/a", std::string(kCopyBlockSize + 1, 'A'));
+      const std::string target = folder + "/a";
+      plant(occupant, target, path());
+      EXPECT_FALSE(moveFile(source, target, noStop));
+      EXPECT_EQ(readAll(source), std::string(kCopyBlockSize + 1, 'A'));
+      expectOccupantKept(occupant, target);
+      EXPECT_EQ(namesIn(folder), std::vector<std::string>{"a"});  // no copy left beside it
+      fs::remove_all(target);
+    }
+  }
+}
+
+// The target may change while the bytes are copied: what came meanwhile decides.
+TEST_F(FileOperationsTest, CopyLooksAtTheTargetAgainBeforeItsLastStep) {
+  const std::string source = writeFile("from/a", "AAA");
+  const std::string target = makeFolder("to") + "/a";
+  for (const Occupant& occupant : kOccupants) {
+    SCOPED_TRACE(occupant.name);
+    {
+      StagedCopy copy(source, target, noStop, false);
+      ASSERT_TRUE(copy.ready());
+      plant(occupant, target, path());
+      EXPECT_EQ(copy.replaceTarget(), occupant.copyMayReplace);
+    }
+    if (occupant.copyMayReplace) {
+      EXPECT_EQ(fs::symlink_status(target).type(), fs::file_type::regular);
+      EXPECT_EQ(readAll(target), "AAA");
+      if (fs::exists(path("linked"))) {
+        EXPECT_EQ(readAll(path("linked")), "BBB");  // the link went, not its file
+      }
+    } else {
+      expectOccupantKept(occupant, target);
+    }
+    EXPECT_EQ(namesIn(path("to")), std::vector<std::string>{"a"});
+    fs::remove_all(target);
+    fs::remove(path("linked"));
+  }
+  // A pipe behind a link is no file to replace either.
+  ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
+  StagedCopy copy(source, target, noStop, false);
+  fs::create_symlink(path("pipe"), target);
+  EXPECT_FALSE(copy.replaceTarget());
+  EXPECT_TRUE(fs::is_symlink(target));
+  EXPECT_EQ(fs::status(target).type(), fs::file_type::fifo);
+}
+
+// Across file systems the name may be taken while the bytes are copied: the
+// copy's last step refuses it, and the source stays.
+TEST_F(FileOperationsTest, MoveAcrossFileSystemsNeverTakesANameTakenDuringItsCopy) {
+  testing::ShmFolder shm;
+  if (!shm.onAnotherFileSystemThan(path())) GTEST_SKIP() << "no second file system";
+  for (const Occupant& occupant : kOccupants) {
+    SCOPED_TRACE(occupant.name);
+    const std::string source = writeFile("from/a", "AAA");
+    const std::string target = shm.path() + "/a";
+    {
+      StagedCopy copy(source, target, noStop, true);
+      ASSERT_TRUE(copy.ready());
+      plant(occupant, target, path());
+      EXPECT_FALSE(finishMove(copy, source));
+    }
+    EXPECT_EQ(readAll(source), "AAA");
+    expectOccupantKept(occupant, target);
+    EXPECT_EQ(namesIn(shm.path()), std::vector<std::string>{"a"});
+    fs::remove_all(target);
+  }
+}
+
+// The way a move keeps to free names where a file system does not know RENAME_NOREPLACE.
+TEST_F(FileOperationsTest, LinkThenUnlinkTakesOnlyAFreeName) {
+  const std::string target = makeFolder("to") + "/a";
+  for (const Occupant& occupant : kOccupants) {
+    SCOPED_TRACE(occupant.name);
+    const std::string source = writeFile("from/a", "AAA");
+    plant(occupant, target, path());
+    EXPECT_EQ(linkThenUnlink(source, target), NoReplaceRename::Refused);
+    EXPECT_EQ(readAll(source), "AAA");
+    expectOccupantKept(occupant, target);
+    fs::remove_all(target);
+  }
+  const std::string source = writeFile("from/a", "AAA");
+  EXPECT_EQ(linkThenUnlink(source, target), NoReplaceRename::Done);
   EXPECT_FALSE(fs::exists(source));
-  EXPECT_EQ(readAll(target), "new");
+  EXPECT_EQ(readAll(target), "AAA");
+  EXPECT_EQ(namesIn(path("to")), std::vector<std::string>{"a"});
+
+  testing::ShmFolder shm;
+  if (shm.onAnotherFileSystemThan(path())) {
+    EXPECT_EQ(linkThenUnlink(target, shm.path() + "/a"), NoReplaceRename::OtherFileSystem);
+    EXPECT_EQ(readAll(target), "AAA");
+    EXPECT_TRUE(namesIn(shm.path()).empty());
+  }
+
+  // A source whose name cannot go: the new name goes again.
+  const std::string held = writeFile("locked/b", "held");
+  const testing::ImmutableFlag locked(path("locked"));
+  if (!locked.set()) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
+  EXPECT_EQ(linkThenUnlink(held, path("to/b")), NoReplaceRename::Refused);
+  EXPECT_EQ(readAll(held), "held");
+  EXPECT_EQ(namesIn(path("to")), std::vector<std::string>{"a"});
 }
 
 TEST_F(FileOperationsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
@@ -111,7 +246,9 @@ TEST_F(FileOperationsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
   EXPECT_EQ(namesIn(shm.path()), std::vector<std::string>{"big.bin"});
 }
 
-TEST_F(FileOperationsTest, MoveWhoseSourceCannotGoKeepsTheEarlierTarget) {
+// The copy takes the target name before the source goes; a source that then
+// cannot go takes its copy back.
+TEST_F(FileOperationsTest, MoveWhoseSourceCannotGoLeavesTheOtherSideAsItWas) {
   testing::ShmFolder shm;
   if (!shm.onAnotherFileSystemThan(path())) GTEST_SKIP() << "no second file system";
   const std::string source = writeFile("locked/file.txt", "source");
@@ -119,6 +256,10 @@ TEST_F(FileOperationsTest, MoveWhoseSourceCannotGoKeepsTheEarlierTarget) {
   const testing::ImmutableFlag locked(path("locked"));
   if (!locked.set()) GTEST_SKIP() << "the file system has no immutable flag (chattr +i)";
   const std::string target = shm.path() + "/file.txt";
+  EXPECT_FALSE(moveFile(source, target, noStop));
+  EXPECT_EQ(readAll(source), "source");
+  EXPECT_TRUE(namesIn(shm.path()).empty());
+
   std::ofstream(target) << "earlier";
   EXPECT_FALSE(moveFile(source, target, noStop));
   EXPECT_EQ(readAll(source), "source");
