@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 
+#include "engine/file_id.h"
 #include "engine/messages.h"
 #include "engine/progress_window.h"
 #include "engine/shared_helpers.h"
@@ -28,12 +31,6 @@ std::atomic<bool> gFileActionStopRequested{false};
 
 namespace {
 
-// A file as the system knows it, whatever name leads to it.
-struct FileId {
-  dev_t device;
-  ino_t inode;
-};
-
 // The files of the unchecked rows in the current file's group: the command
 // leaves them be, so the current file must not be one of them under another
 // name (a link, a linked folder, a hard link). Written before the worker starts.
@@ -41,12 +38,8 @@ std::vector<FileId> gStayingTwins;
 
 // Whether the file is one of the staying twins, links followed.
 bool isStayingTwin(const std::string& file) {
-  struct stat own;
-  if (stat(file.c_str(), &own) != 0) return false;
-  for (const FileId& twin : gStayingTwins) {
-    if (twin.device == own.st_dev && twin.inode == own.st_ino) return true;
-  }
-  return false;
+  const std::optional<FileId> own = fileIdOf(file);
+  return own && std::find(gStayingTwins.begin(), gStayingTwins.end(), *own) != gStayingTwins.end();
 }
 
 // Whether anything, a dangling link included, is at the path.
@@ -99,8 +92,7 @@ class StayingFiles {
     const auto names = names_.find(group);
     if (names == names_.end()) return ids;
     for (const std::string& name : names->second) {
-      struct stat status;
-      if (stat(name.c_str(), &status) == 0) ids.push_back({status.st_dev, status.st_ino});
+      if (const std::optional<FileId> id = fileIdOf(name)) ids.push_back(*id);
     }
     return ids;
   }

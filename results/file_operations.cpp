@@ -10,6 +10,7 @@
 #include <new>
 #include <utility>
 
+#include "engine/file_id.h"
 #include "engine/file_io.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
@@ -34,9 +35,8 @@ bool freeName(const std::string& path) {
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
-  struct stat first, second;
-  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+  const std::optional<FileId> first = fileIdOf(a);
+  return first && first == fileIdOf(b);
 }
 
 }  // namespace
@@ -54,8 +54,7 @@ StagedCopy::StagedCopy(const std::string& source, std::string target, const std:
   hidden_ = std::move(hidden);
   struct stat own;
   if (fstat(out.get(), &own) != 0) return;
-  device_ = own.st_dev;
-  inode_ = own.st_ino;
+  id_ = fileIdOf(own);
   fchmod(out.get(), status.st_mode & 07777);
 
   std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kCopyBlockSize]);
@@ -97,7 +96,7 @@ bool StagedCopy::takeFreeTarget() {
 bool StagedCopy::withdraw() {
   struct stat status;
   if (!ready_ || !hidden_.empty() || lstat(target_.c_str(), &status) != 0) return false;
-  if (status.st_dev != device_ || status.st_ino != inode_) return false;
+  if (fileIdOf(status) != id_) return false;
   return ::unlink(target_.c_str()) == 0;
 }
 

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <string>
 
+#include "engine/file_id.h"
+
 namespace zandrel {
 
 // Copy blocks are at most this large.
@@ -77,8 +79,7 @@ class StagedCopy {
  private:
   std::string target_;
   std::string hidden_;  // the hidden file while it is there
-  dev_t device_ = 0;
-  ino_t inode_ = 0;
+  FileId id_;
   bool ready_ = false;
 };
 
