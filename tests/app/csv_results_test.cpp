@@ -94,12 +94,18 @@ TEST_F(CsvResultsTest, ExportNamesAndReplacesFiles) {
   settle();
   EXPECT_EQ(lastExportPath, other);
 
-  // A folder where the file should go: nothing written, nothing shown.
+  // A folder where the file should go: nothing written, and the error box says so.
   makeFolder("taken.csv");
   drive::forgetDialogs();
-  exportTo(path("taken"));
+  drive::answerNextDialog(Answer::Ok, {path("taken")});
+  drive::answerNextDialog(Answer::Ok);
+  drive::activateMenuItem(ExportCsvItem);
+  settle();
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
+  EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
   EXPECT_EQ(lastExportPath, path("taken.csv"));
   EXPECT_TRUE(std::filesystem::is_directory(path("taken.csv")));
+  EXPECT_TRUE(std::filesystem::is_empty(path("taken.csv")));
 }
 
 TEST_F(CsvResultsTest, ImportDropsOnePendingEventPerLineCloseRequestsToo) {
