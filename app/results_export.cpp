@@ -3,6 +3,8 @@
 #include <string>
 
 #include "app/program_state.h"
+#include "engine/file_replace.h"
+#include "engine/messages.h"
 #include "engine/results_list.h"
 #include "engine/ui_strings.h"
 #include "results/packed_results.h"
@@ -19,13 +21,19 @@ void exportResults() {
   if (chosen.empty()) return;
   lastExportPath = chosen;
 
-  // Packing holds the window for seconds on a long list.
-  const ui::BusyCursor busy(MainWindow);
-  std::string text;
-  for (int row = 0; row < count; ++row) {
-    appendPackedRow(text, static_cast<size_t>(row), resultRowCells(row), gStarEscape, gNewlineEscape);
+  // A place that takes no file is known before the packing, which holds the
+  // window for seconds on a long list.
+  FileReplacement file;
+  bool written = file.prepare(chosen);
+  if (written) {
+    const ui::BusyCursor busy(MainWindow);
+    std::string text;
+    for (int row = 0; row < count; ++row) {
+      appendPackedRow(text, static_cast<size_t>(row), resultRowCells(row), gStarEscape, gNewlineEscape);
+    }
+    written = file.commit(packResultsFile(text));
   }
-  writePackedResultsFile(chosen, packResultsFile(text));
+  if (!written) showErrorMessage(gUiText[kTextCouldNotSaveFile]);
 }
 
 }  // namespace zandrel

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/program_state.h"
+#include "engine/messages.h"
 #include "engine/ui_strings.h"
 #include "results/csv_format.h"
 #include "results/csv_results.h"
@@ -16,8 +17,12 @@ void exportCsvResults() {
   const std::string chosen = ui::saveFileDialog(gUiText[kTextSaveFileAs], lastExportPath, kCsvFilter);
   if (chosen.empty()) return;
   lastExportPath = withCsvExtension(chosen);
-  const ui::BusyCursor busy(MainWindow);
-  writeCsvResults(lastExportPath);
+  bool written = false;
+  {
+    const ui::BusyCursor busy(MainWindow);
+    written = writeCsvResults(lastExportPath);
+  }
+  if (!written) showErrorMessage(gUiText[kTextCouldNotSaveFile]);
 }
 
 }  // namespace zandrel

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <vector>
 
@@ -32,6 +33,10 @@ std::string programPath() {
 void shutdownRuntime() { ui::shutdown(); }
 
 int runMain() {
+  // A write past the file-size limit then fails with EFBIG, which every writer
+  // reports and recovers from, instead of ending the program half-way through
+  // a save.
+  signal(SIGXFSZ, SIG_IGN);
   if (!ui::initialize()) {
     std::fprintf(stderr, "Zandrel needs a graphical display.\n");
     return 1;

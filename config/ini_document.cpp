@@ -4,14 +4,8 @@
 #include "engine/utf8.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <new>
 #include <string_view>
 
@@ -180,97 +174,15 @@ std::string renderDocument(const IniDocument& document) {
   return text;
 }
 
-// The file that is replaced: the one a symbolic link points to, so the link
-// survives; the path itself otherwise, a dangling link included.
-std::string writeTarget(const std::string& path) {
-  struct stat status;
-  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
-}
-
-// A new file beside the target, named so that the language file scan never
-// takes it for a language file.
-UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
-  static std::atomic<unsigned> counter{0};
-  const std::string folder = folderOf(target);
-  const std::string name = target.substr(target.rfind('/') + 1);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = folder + "." + name + "." + std::to_string(getpid()) + "." + std::to_string(counter++) + ".tmp";
-    UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.valid() || errno != EEXIST) return fd;
-  }
-  return UniqueFd();
-}
-
-// Gets the way ready by which the new text reaches `target`: a temporary file
-// beside it, or, when the folder takes none, the file itself. A file that is
-// there must be a regular one the user may write (an immutable or read-only
-// file is refused, as it would be without the temporary file); replacing it
-// through the folder must not give more rights than writing it would.
-bool prepareWrite(IniDocument& document, const std::string& target) {
-  struct stat status;
-  const bool exists = stat(target.c_str(), &status) == 0;
-  if (!exists && errno != ENOENT) return false;
-  if (exists) {
-    if (!S_ISREG(status.st_mode)) return false;
-    // Read access too, where there is any, so that a failed write in place can put the old bytes back.
-    document.target = UniqueFd(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
-    if (!document.target.valid() && errno == EACCES) {
-      document.target = UniqueFd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    }
-    if (!document.target.valid() || fstat(document.target.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-      document.target.reset();
-      return false;
-    }
-  }
-  document.file = createTempBeside(target, document.tempPath);
-  return document.file.valid() || exists;
-}
-
-// Only where the process may give the file away: else the group alone, else nothing.
-void keepOwner(int fd, const struct stat& old) {
-  if (fchown(fd, old.st_uid, old.st_gid) == 0) return;
-  if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0) return;
-}
-
-bool replaceThroughTemp(IniDocument& document, const std::string& target, std::string_view text) {
-  const int fd = document.file.get();
-  struct stat old;
-  if (document.target.valid() && fstat(document.target.get(), &old) == 0) {
-    keepOwner(fd, old);
-    fchmod(fd, old.st_mode & 07777);  // after the owner: a change of owner clears the set-id bits
-  }
-  bool written = writeAll(fd, text) && fsync(fd) == 0;
-  written = ::close(document.file.release()) == 0 && written;
-  if (!written || std::rename(document.tempPath.c_str(), target.c_str()) != 0) {
-    unlink(document.tempPath.c_str());
-    return false;
-  }
-  syncFolder(folderOf(target));  // the rename itself, on disk
-  return true;
-}
-
-// The folder takes no temporary file: the file is cut to zero and written
-// anew. Should that fail, the old bytes are put back where they could be read.
-bool writeInPlace(int fd, std::string_view text) {
-  const std::optional<std::string> old = readToEndFromStart(fd);
-  if (ftruncate(fd, 0) == 0 && writeAllAt(fd, text, 0) && fsync(fd) == 0) return true;
-  if (old && ftruncate(fd, 0) == 0 && writeAllAt(fd, *old, 0)) fsync(fd);
-  return false;
-}
-
 bool writeDocument(IniDocument& document, std::string_view text) {
-  const std::string target = writeTarget(document.path);
-  if (!document.file.valid() && !document.target.valid() && !prepareWrite(document, target)) return false;
-  if (document.file.valid()) return replaceThroughTemp(document, target, text);
-  return writeInPlace(document.target.get(), text);
+  if (!document.replacement.ready() && !document.replacement.prepare(document.path)) return false;
+  return document.replacement.commit(text);
 }
 
 bool closeDocument(IniDocument& document) {
   bool written = true;
   // A created document replaces the old file even when nothing was written.
-  const bool created = document.file.valid() || document.target.valid();
+  const bool created = document.replacement.ready();
   if (document.isOpen && (document.changed || created)) {
     written = writeDocument(document, document.changed ? renderDocument(document) : std::string());
   }
@@ -306,7 +218,7 @@ bool openIniFile(const std::string& path) try {
 bool createIniFile(const std::string& path) {
   IniDocument& document = tCurrent.document;
   closeDocument(document);
-  if (!prepareWrite(document, writeTarget(path))) {
+  if (!document.replacement.prepare(path)) {
     document = IniDocument();
     return false;
   }

@@ -10,14 +10,12 @@
 // program writes files of any size. Named pipes, devices and folders do not
 // open, so a read always ends with the file.
 //
-// Writing: the new text goes into a temporary file beside the target, which is
-// then renamed into place, so the old file stays whole until the new one is
-// complete; the replaced file's mode (and owner, where the process may set it)
-// carries over. Only a file the user may write is replaced. When its folder
-// takes no temporary file, the file itself is cut to zero and written anew. A
-// document from createIniFile therefore replaces the old file at
-// closeIniFile, not at once. Through a symbolic link, the file it points to is
-// replaced and the link kept.
+// Writing: the whole text replaces the file at closeIniFile, through the
+// shared file replacement (engine/file_replace.h): the old file stays whole
+// until the new one is complete, only a regular file the user may write is
+// replaced, and through a symbolic link the file it points to is. A document
+// from createIniFile therefore replaces the old file at closeIniFile, not at
+// once.
 //
 // Each thread has one current document of its own; a thread that ends with a
 // document open closes it as closeIniFile would.
@@ -27,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/unique_fd.h"
+#include "engine/file_replace.h"
 
 namespace zandrel {
 
@@ -42,13 +40,10 @@ struct IniNode {
 struct IniDocument {
   std::string path;
   bool isOpen = false;
-  // The temporary file that will replace `path`, and the file there now, open
-  // for writing: opened by createIniFile, so a place that cannot be written is
-  // reported at once; for an opened file only when a changed document is
-  // closed. Without a temporary file the new text is written into `target`.
-  UniqueFd file;
-  std::string tempPath;
-  UniqueFd target;
+  // The way the new text reaches `path`: got ready by createIniFile, so a
+  // place that cannot be written is reported at once; for an opened file only
+  // when a changed document is closed.
+  FileReplacement replacement;
   std::vector<IniNode> nodes;
   std::optional<std::size_t> currentGroup;  // index into nodes; none for the top level
   std::optional<std::string> pendingGroup;  // selected, not in the document until written to

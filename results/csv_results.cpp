@@ -1,9 +1,8 @@
 #include "results/csv_results.h"
 
-#include <cstdio>
-#include <memory>
 #include <vector>
 
+#include "engine/file_replace.h"
 #include "engine/results_list.h"
 #include "engine/ui_strings.h"
 #include "engine/unique_fd.h"
@@ -18,23 +17,13 @@ namespace {
 
 constexpr size_t kLinesPerTurn = 256;
 
-struct CloseFile {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 bool writeCsvResults(const std::string& path) {
-  const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "wb"));
-  if (file == nullptr) return false;
-  const std::string header = std::string(kCsvHeader) + "\r\n";
-  bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
+  std::string text = std::string(kCsvHeader) + "\r\n";
   const int rows = ui::rowCount(ResultsList);
-  for (int row = 0; row < rows && written; ++row) {
-    const std::string line = csvLine(resultRowCells(row));
-    written = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size();
-  }
-  return std::fflush(file.get()) == 0 && written;
+  for (int row = 0; row < rows; ++row) text += csvLine(resultRowCells(row));
+  return replaceFile(path, text);
 }
 
 void importCsvResults(const std::string& given) {

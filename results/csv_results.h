@@ -7,8 +7,8 @@
 namespace zandrel {
 
 // Writes the header and every row of ResultsList, in list order and as shown,
-// to the file (replaced when it exists); false when it cannot be created or
-// written.
+// to the file, replacing an old one as engine/file_replace.h does; false when
+// the text could not all be put in place, an old file then kept.
 bool writeCsvResults(const std::string& path);
 
 // Replaces the rows of ResultsList with the records of a CSV file, all

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "engine/file_io.h"
+#include "engine/file_replace.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 #include "engine/utf8.h"
@@ -233,12 +234,7 @@ std::optional<std::string> readPackedResultsFile(const std::string& path) try {
   return std::nullopt;  // within the limits, but more than this machine has to spare
 }
 
-bool writePackedResultsFile(const std::string& path, std::string_view bytes) {
-  UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!file.valid()) return false;
-  if (!writeAll(file.get(), bytes)) return false;
-  return ::close(file.release()) == 0;
-}
+bool writePackedResultsFile(const std::string& path, std::string_view bytes) { return replaceFile(path, bytes); }
 
 bool parseNativeImport(std::string_view packedText, ImportCells& cells, const std::atomic<bool>* stop) {
   const Units text(packedText);

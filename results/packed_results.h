@@ -68,7 +68,8 @@ std::optional<std::string> unpackResultsFile(std::string_view fileBytes);
 // Only the header is read before its sizes are checked.
 std::optional<std::string> readPackedResultsFile(const std::string& path);
 
-// Writes the whole file, replacing one of that name; false when it fails.
+// Replaces the file of that name, or makes it, as engine/file_replace.h does;
+// false when the bytes could not all be put in place, an old file then kept.
 bool writePackedResultsFile(const std::string& path, std::string_view bytes);
 
 // Cells in file order, kept end to end in one block of text: a few bytes a

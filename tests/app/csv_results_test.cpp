@@ -7,11 +7,13 @@
 
 #include <climits>
 #include <filesystem>
+#include <optional>
 
 #include "app/program_state.h"
 #include "config/languages.h"
 #include "results/csv_results.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/file_size_limit.h"
 
 namespace zandrel {
 namespace {
@@ -94,12 +96,52 @@ TEST_F(CsvResultsTest, ExportNamesAndReplacesFiles) {
   settle();
   EXPECT_EQ(lastExportPath, other);
 
-  // A folder where the file should go: nothing written, nothing shown.
+  // A folder where the file should go: nothing written, and the error box says so.
   makeFolder("taken.csv");
   drive::forgetDialogs();
-  exportTo(path("taken"));
+  drive::answerNextDialog(Answer::Ok, {path("taken")});
+  drive::answerNextDialog(Answer::Ok);
+  drive::activateMenuItem(ExportCsvItem);
+  settle();
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
+  EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
   EXPECT_EQ(lastExportPath, path("taken.csv"));
   EXPECT_TRUE(std::filesystem::is_directory(path("taken.csv")));
+  EXPECT_TRUE(std::filesystem::is_empty(path("taken.csv")));
+}
+
+TEST_F(CsvResultsTest, AnExportThatCannotBeWrittenShowsTheErrorAndKeepsTheOldFile) {
+  addResultRow({"1", "/a", "3 Byte", "", "", ""});
+  const std::string old(5000, 'o');
+  const std::string file = writeFile("old.csv", old);
+  const std::string fifo = path("pipe.csv");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    const char* what;
+    std::string target;
+    rlim_t fileSizeLimit;  // 0: none
+  } cases[] = {
+      {"a pipe without a reader", fifo, 0},
+      {"a write cut by the file-size limit", file, 16},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    drive::forgetDialogs();
+    drive::answerNextDialog(Answer::Ok, {c.target});
+    drive::answerNextDialog(Answer::Ok);
+    {
+      std::optional<testing::FileSizeLimit> limit;
+      if (c.fileSizeLimit != 0) {
+        ASSERT_TRUE(limit.emplace(c.fileSizeLimit).set());
+      }
+      drive::activateMenuItem(ExportCsvItem);
+      settle();
+    }
+    EXPECT_EQ(drive::lastDialogTitle(), "Error");
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
+    EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"old.csv", "pipe.csv"}));
+    EXPECT_EQ(readAll(file), old);
+  }
 }
 
 TEST_F(CsvResultsTest, ImportDropsOnePendingEventPerLineCloseRequestsToo) {

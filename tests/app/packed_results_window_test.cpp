@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <optional>
 
 #include "app/program_state.h"
 #include "app/results_import.h"
@@ -13,6 +14,8 @@
 #include "results/lzma_packer.h"
 #include "results/packed_results.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/immutable.h"
 
 namespace zandrel {
 namespace {
@@ -109,6 +112,70 @@ TEST_F(PackedResultsWindowTest, ExportWritesTheRowsInTheOrderShown) {
     }
   }
   EXPECT_EQ(utf16leToUtf8(*text), expected);
+}
+
+TEST_F(PackedResultsWindowTest, ExportReplacesTheOldFileAndKeepsItsMode) {
+  setRows(kOldRows);
+  const std::string file = writeFile("results.txt", std::string(100000, 'o'));
+  chmod(file.c_str(), 0640);
+  exportTo(file);
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");  // and no box after it
+  EXPECT_EQ(readPackedResultsFile(file), buildPackedText(kOldRows, gStarEscape, gNewlineEscape));
+  struct stat status;
+  ASSERT_EQ(stat(file.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+  EXPECT_EQ(testing::namesIn(path()), std::vector<std::string>{"results.txt"});
+}
+
+// An export that cannot be put in place says so at once and leaves what is
+// at the name as it was, a file byte for byte.
+TEST_F(PackedResultsWindowTest, AnExportThatCannotBeWrittenShowsTheErrorAndKeepsWhatWasThere) {
+  setRows(kOldRows);
+  const std::string old(5000, 'o');
+  const std::string file = writeFile("old.txt", old);
+  const std::string fifo = path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // without a reader: a write open would wait for good
+  makeFolder("folder");
+  makeFolder("locked");
+  const testing::ImmutableFlag locked(path("locked"));
+  const struct {
+    const char* what;
+    std::string target;
+    rlim_t fileSizeLimit;  // 0: none
+  } cases[] = {
+      {"a pipe", fifo, 0},
+      {"a folder", path("folder"), 0},
+      {"a missing folder", path("missing/results.txt"), 0},
+      {"a folder that takes no file", path("locked/results.txt"), 0},
+      {"a write cut by the file-size limit", file, 64},
+  };
+  const std::vector<std::string> before = testing::namesIn(path());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.target == path("locked/results.txt") && !locked.set()) continue;  // no immutable flag here
+    drive::forgetDialogs();
+    drive::answerNextDialog(Answer::Ok, {c.target});
+    drive::answerNextDialog(Answer::Ok);
+    {
+      std::optional<testing::FileSizeLimit> limit;
+      if (c.fileSizeLimit != 0) {
+        ASSERT_TRUE(limit.emplace(c.fileSizeLimit).set());
+      }
+      drive::clickButton(ExportButton);
+      settle();
+    }
+    EXPECT_EQ(drive::lastDialogTitle(), "Error");
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
+    EXPECT_EQ(lastExportPath, c.target);
+    EXPECT_EQ(testing::namesIn(path()), before);
+    EXPECT_EQ(readAll(file), old);
+  }
+  EXPECT_TRUE(fs::is_empty(path("folder")));
+  EXPECT_TRUE(fs::is_empty(path("locked")));
+  struct stat status;
+  ASSERT_EQ(stat(fifo.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode));
+  EXPECT_EQ(resultRows(), kOldRows);
 }
 
 TEST_F(PackedResultsWindowTest, CancelledOrNeedlessDialogsChangeNothing) {

@@ -8,13 +8,18 @@
 
 #include "app/program_state.h"
 #include "app/run_main.h"
+#include "app/update_check.h"
+#include "config/program_folder.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/http_test_server.h"
 #include "ui/ui_objects.h"
 
 namespace zandrel {
 namespace {
 
 namespace drive = ui::testing;
+using Answer = drive::DialogAnswer;
 
 // Runs runMain in a child whose script ends it the given way; the exit code.
 int exitCodeWhenEndedBy(void (*end)()) {
@@ -65,6 +70,59 @@ TEST(Program, QuitAndTheCloseBoxEndWithCodeZero) {
   if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
   EXPECT_EQ(exitCodeWhenEndedBy([] { drive::activateMenuItem(QuitItem); }), 0);
   EXPECT_EQ(exitCodeWhenEndedBy([] { drive::requestClose(MainWindow); }), 0);
+}
+
+class ProgramTest : public testing::TempDirTest {};
+
+// Under a file-size limit a settings save and an update check end in their
+// error boxes, and the program goes on until it is quit: the limit's signal
+// does not end it half-way through a write, and nothing half-written stays.
+TEST_F(ProgramTest, AFileSizeLimitFailsSavesWithoutEndingTheProgram) {
+  if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
+  const std::string old = "\xEF\xBB\xBF\nlang = Deutsch\n";
+  const std::string settings = writeFile("settings.ini", old);
+  const std::string line(5000, '9');
+  testing::TestServer server({{{testing::okHead("Content-Length: " + std::to_string(line.size()) + "\r\n") + line}}});
+  const std::string host = server.hostAndPort();
+  const std::string folder = path() + "/";
+
+  const pid_t child = fork();
+  if (child == 0) {
+    bool asExpected = true;
+    testing::Script script;
+    script
+        .when([] { return ui::windowExists(MainWindow) && ui::windowVisible(MainWindow); },
+              [&] {
+                gSettingsPath = settings;
+                gTempFolder = folder;
+                gWebHost = host;
+                // Far less than either file needs.
+                asExpected = testing::limitResource(RLIMIT_FSIZE, 16);
+                drive::answerNextDialog(Answer::Yes);
+                drive::answerNextDialog(Answer::Ok);
+                drive::activateMenuItem(SaveSettingsTool);
+              })
+        .when([] { return !drive::answersPending(); },
+              [&] {
+                asExpected = asExpected && drive::lastDialogText() == "Couldn't save the settings in \"" + settings + "\"";
+                drive::answerNextDialog(Answer::Ok);
+                drive::activateMenuItem(CheckUpdatesItem);
+              })
+        .when([] { return !drive::answersPending(); },
+              [&] {
+                asExpected = asExpected && drive::lastDialogText() == "Unable to check for updates";
+                drive::activateMenuItem(QuitItem);
+              });
+    script.start();
+    const int code = runMain();
+    _exit(asExpected ? code : 3);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "3: a box did not show what it should";
+  EXPECT_EQ(testing::readAll(settings), old);
+  EXPECT_EQ(testing::namesIn(path()), std::vector<std::string>{"settings.ini"});
 }
 
 }  // namespace

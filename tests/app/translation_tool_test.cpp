@@ -17,6 +17,7 @@
 #include "config/translation_tool.h"
 #include "engine/ui_strings.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/immutable.h"
 
 namespace zandrel {
@@ -321,6 +322,31 @@ TEST_F(TranslationToolTest, AnUnchangeableFileIsReportedAndKept) {
   runTool(script);
   EXPECT_EQ(readAll(file), old);
   EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"Locked.lng"}));
+}
+
+// A save cut short (the file-size limit stands in for a full disk) is reported,
+// keeps the old file whole and the typed texts in their fields.
+TEST_F(TranslationToolTest, ASaveCutShortIsReportedAndKeepsTheOldFile) {
+  const std::string old = "\xEF\xBB\xBF\n7 = alt\n";
+  const std::string file = writeFile("Old.lng", old);
+  const testing::FileSizeLimit limit(256);  // the 109 keys alone take more
+  ASSERT_TRUE(limit.set());
+  Script script;
+  script.when(toolOpen, [&] {
+    drive::typeText(TranslationFields + 7, "sieben");
+    drive::answerNextDialog(Answer::Ok, {path("Old")});
+    drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(SaveTranslationButton);
+  });
+  script.when([] { return !drive::answersPending(); }, [&] {
+    EXPECT_EQ(drive::lastDialogTitle(), "Error");
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
+    EXPECT_EQ(translationOf(7), "sieben");
+    quit();
+  });
+  runTool(script);
+  EXPECT_EQ(readAll(file), old);
+  EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"Old.lng"}));
 }
 
 TEST_F(TranslationToolTest, DroppedFileFillsOnlyTheRowsItGivesAValue) {

@@ -447,6 +447,8 @@ TEST_F(IniSaveTest, OnlyAFileTheUserMayWriteIsReplaced) {
       {"writable file in a read-only folder: written in place", 0755, 0666, 3, fresh, getuid()},
       {"writable file in a writable folder", 0777, 0666, 3, fresh, kNobody},
       {"file and folder read-only", 0755, 0444, 0, "k = old\n", getuid()},
+      {"another user's writable file in a sticky folder: written in place", 01777, 0666, 3, fresh, getuid()},
+      {"another user's read-only file in a sticky folder", 01777, 0644, 0, "k = old\n", getuid()},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -509,6 +511,15 @@ TEST_F(IniSaveTest, AFailedWriteLeavesTheOldFile) {
   if (result == kNoChild) GTEST_SKIP() << "cannot run a save as user 65534 (needs root)";
   EXPECT_EQ(result, 1);
   EXPECT_EQ(bytesOf(inPlace), "k = old\n");
+
+  // An old file above the limit: a rewrite in place that cannot finish would
+  // cut it, and so would putting it back.
+  const std::string longOld = "k = " + std::string(6000, 'o') + "\n";
+  const std::string large = placeFile("large", 0755, 0666);
+  writeFile("large/settings.ini", longOld);
+  EXPECT_EQ(inChild(true, [&] { return save(large, big); }, 4096), 1);
+  EXPECT_EQ(bytesOf(large), longOld);
+  EXPECT_EQ(testing::namesIn(path("large")), std::vector<std::string>{"settings.ini"});
 }
 
 #if defined(__SANITIZE_ADDRESS__)

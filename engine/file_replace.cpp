@@ -1,0 +1,178 @@
+#include "engine/file_replace.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "engine/file_io.h"
+
+namespace zandrel {
+namespace {
+
+// The file that is replaced: the one a symbolic link points to, so the link
+// survives; the path itself otherwise, a dangling link included.
+std::string writeTarget(const std::string& path) {
+  struct stat status;
+  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+// A new file beside the target, hidden and ending in ".tmp", so neither the
+// language file scan nor a results dialog takes it for one of theirs.
+UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
+  static std::atomic<unsigned> counter{0};
+  const std::string folder = folderOf(target);
+  const std::string name = target.substr(target.rfind('/') + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = folder + "." + name + "." + std::to_string(getpid()) + "." + std::to_string(counter++) + ".tmp";
+    UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.valid()) return fd;
+    if (errno != EEXIST) break;
+  }
+  tempPath.clear();
+  return UniqueFd();
+}
+
+// Only where the process may give the file away: else the group alone, else nothing.
+void keepOwner(int fd, const struct stat& old) {
+  if (fchown(fd, old.st_uid, old.st_gid) == 0) return;
+  if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0) return;
+}
+
+// Whether a file of `size` bytes may grow where `fd` is, as far as the
+// process's file-size limit and the file system's free space tell: a rewrite
+// in place that stopped half-way would have cut the old text already.
+bool roomToRewrite(int fd, const struct stat& old, size_t size) {
+  rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur) return false;
+  struct statvfs space;
+  if (fstatvfs(fd, &space) != 0 || space.f_blocks == 0) return true;  // a file system that does not say
+  const auto allocated = static_cast<unsigned long long>(old.st_blocks) * 512;
+  if (size <= allocated) return true;
+  // One block more for the rounding of the last one.
+  const unsigned long long needed = size - allocated + space.f_frsize;
+  return needed <= static_cast<unsigned long long>(space.f_bavail) * space.f_frsize;
+}
+
+}  // namespace
+
+FileReplacement::FileReplacement(FileReplacement&& other) noexcept
+    : target_(std::exchange(other.target_, {})),
+      tempPath_(std::exchange(other.tempPath_, {})),
+      temp_(std::move(other.temp_)),
+      existing_(std::move(other.existing_)),
+      existingReadable_(std::exchange(other.existingReadable_, false)) {}
+
+FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
+  if (this != &other) {
+    abandon();
+    target_ = std::exchange(other.target_, {});
+    tempPath_ = std::exchange(other.tempPath_, {});
+    temp_ = std::move(other.temp_);
+    existing_ = std::move(other.existing_);
+    existingReadable_ = std::exchange(other.existingReadable_, false);
+  }
+  return *this;
+}
+
+void FileReplacement::abandon() {
+  temp_.reset();
+  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  tempPath_.clear();
+  existing_.reset();
+  existingReadable_ = false;
+  target_.clear();
+}
+
+bool FileReplacement::prepare(const std::string& path) {
+  abandon();
+  target_ = writeTarget(path);
+  struct stat status;
+  const bool exists = ::stat(target_.c_str(), &status) == 0;
+  if (!exists && errno != ENOENT) return false;
+  if (exists) {
+    // Checked before the open: opening a pipe or a device for writing can block or act on the device.
+    if (!S_ISREG(status.st_mode)) return false;
+    // Read access too, where there is any, so that a failed rewrite in place can put the old bytes back.
+    existing_ = UniqueFd(::open(target_.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    existingReadable_ = existing_.valid();
+    if (!existing_.valid() && errno == EACCES) {
+      existing_ = UniqueFd(::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    }
+    // Something else may have taken the name since the look.
+    if (!existing_.valid() || fstat(existing_.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+      abandon();
+      return false;
+    }
+  }
+  temp_ = createTempBeside(target_, tempPath_);
+  if (temp_.valid() || (existing_.valid() && existingReadable_)) return true;
+  abandon();
+  return false;
+}
+
+bool FileReplacement::commit(std::string_view bytes) {
+  const bool written = temp_.valid() ? commitThroughTemp(bytes) : existing_.valid() && commitInPlace(bytes);
+  abandon();
+  return written;
+}
+
+bool FileReplacement::commitThroughTemp(std::string_view bytes) {
+  const int fd = temp_.get();
+  struct stat old;
+  if (existing_.valid() && fstat(existing_.get(), &old) == 0) {
+    keepOwner(fd, old);
+    fchmod(fd, old.st_mode & 07777);  // after the owner: a change of owner clears the set-id bits
+  }
+  bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+  written = ::close(temp_.release()) == 0 && written;
+  if (!written) return false;
+  if (std::rename(tempPath_.c_str(), target_.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    // A sticky folder keeps the file from being replaced by another user, who may still write it.
+    return (error == EPERM || error == EACCES) && existing_.valid() && existingReadable_ && commitInPlace(bytes);
+  }
+  tempPath_.clear();
+  syncFolder(folderOf(target_));  // the rename itself, on disk
+  return true;
+}
+
+// The new bytes go over the old ones from the start, the rest is cut off; a
+// failure puts back what was overwritten or cut.
+bool FileReplacement::commitInPlace(std::string_view bytes) {
+  const int fd = existing_.get();
+  struct stat old;
+  if (!existingReadable_ || fstat(fd, &old) != 0 || !roomToRewrite(fd, old, bytes.size())) return false;
+  const std::optional<std::string> oldBytes = readToEndFromStart(fd);
+  if (!oldBytes) return false;
+  bool written = writeAllAt(fd, bytes, 0);
+  bool cut = false;
+  if (written && bytes.size() < oldBytes->size()) written = cut = ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+  if (written && fsync(fd) == 0) return true;
+  // Only what was overwritten is written back: the part of an old file above
+  // the size limit was never touched, unless it was cut.
+  const std::string_view back =
+      cut ? std::string_view(*oldBytes) : std::string_view(*oldBytes).substr(0, std::min(bytes.size(), oldBytes->size()));
+  if (writeAllAt(fd, back, 0) && ftruncate(fd, static_cast<off_t>(oldBytes->size())) == 0) fsync(fd);
+  return false;
+}
+
+bool replaceFile(const std::string& path, std::string_view bytes) {
+  FileReplacement replacement;
+  return replacement.prepare(path) && replacement.commit(bytes);
+}
+
+}  // namespace zandrel
