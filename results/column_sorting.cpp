@@ -65,7 +65,15 @@ int sortListByColumn(int gadget, int column, int64_t direction) {
     entry = &gSortColumns[0];
   }
   entry->direction = direction;
-  ui::reorderRows(gadget, sortedRowOrder(*entry));
+  // No input reaches the list while its rows move.
+  ui::disableGadget(gadget, true);
+  {
+    const ui::BusyCursor busy(MainWindow);
+    ui::reorderRows(gadget, sortedRowOrder(*entry));
+  }
+  ui::disableGadget(gadget, false);
+  // The current row moved with its row; set again, it comes into view.
+  ui::setCurrentRow(gadget, ui::currentRow(gadget));
   return 0;
 }
 

@@ -171,6 +171,43 @@ void setRowState(int list, int row, int value) {
   rowChanged(*g, row);
 }
 
+int currentRow(int list) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return -1;
+  GtkTreePath* path = nullptr;
+  gtk_tree_view_get_cursor(GTK_TREE_VIEW(g->main), &path, nullptr);
+  if (path == nullptr) return -1;
+  const int row = gtk_tree_path_get_depth(path) == 1 ? gtk_tree_path_get_indices(path)[0] : -1;
+  gtk_tree_path_free(path);
+  return row;
+}
+
+void setCurrentRow(int list, int row) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  Quiet quiet;
+  GtkTreeView* view = GTK_TREE_VIEW(g->main);
+  const int count = static_cast<int>(g->rows.size());
+  // A path past the last row is no row at all: the view drops its cursor and
+  // selects nothing.
+  GtkTreePath* path = gtk_tree_path_new_from_indices(row >= 0 && row < count ? row : count, -1);
+  if (row < 0 || row >= count) {
+    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+    gtk_tree_path_free(path);
+    return;
+  }
+  // Setting the cursor highlights its row alone; the highlights are put back.
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
+  GList* highlighted = gtk_tree_selection_get_selected_rows(selection, nullptr);
+  gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+  gtk_tree_selection_unselect_all(selection);
+  for (GList* p = highlighted; p != nullptr; p = p->next) {
+    gtk_tree_selection_select_path(selection, static_cast<GtkTreePath*>(p->data));
+  }
+  g_list_free_full(highlighted, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+  gtk_tree_path_free(path);
+}
+
 void addColumn(int list, int position, const std::string& title, int width) {
   Gadget* g = findList(list);
   if (g == nullptr) return;
