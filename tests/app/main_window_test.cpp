@@ -50,6 +50,17 @@ TEST_F(MainWindowTest, GadgetsCarryTheirEnglishCaptions) {
   for (int column = 0; column < 6; ++column) EXPECT_EQ(ui::columnTitle(ResultsList, column), columns[column]);
 }
 
+// Widths come from the list's width when it is made (592: the panel's 604
+// less 12); the user may drag them later.
+TEST_F(MainWindowTest, ResultsColumnsStartAtTheirWidths) {
+  const int list = 592;
+  const int widths[] = {60, list / 2, list / 7 + 20, list / 7, list / 7, list / 7};
+  GtkTreeView* view = GTK_TREE_VIEW(ui::testing::gadgetWidget(ResultsList));
+  for (int column = 0; column < 6; ++column) {
+    EXPECT_EQ(gtk_tree_view_column_get_fixed_width(gtk_tree_view_get_column(view, column)), widths[column]) << column;
+  }
+}
+
 TEST_F(MainWindowTest, InitialStatesAndDisabledFields) {
   // Without a settings file only MD5 is chosen.
   for (int box : {SubdirsCheckBox, HiddenCheckBox, SystemCheckBox, Sha1CheckBox, Crc32CheckBox}) {
