@@ -188,21 +188,19 @@ void setCurrentRow(int list, int row) {
   Quiet quiet;
   GtkTreeView* view = GTK_TREE_VIEW(g->main);
   const int count = static_cast<int>(g->rows.size());
-  // A path past the last row is no row at all: the view drops its cursor and
-  // selects nothing.
-  GtkTreePath* path = gtk_tree_path_new_from_indices(row >= 0 && row < count ? row : count, -1);
-  if (row < 0 || row >= count) {
-    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
-    gtk_tree_path_free(path);
-    return;
-  }
-  // Setting the cursor highlights its row alone; the highlights are put back.
+  const bool none = row < 0 || row >= count;
+  // A path past the last row names no row: the view drops its cursor there
+  // and selects nothing. On a row, the cursor highlights that row alone, so
+  // the highlights are put back.
+  GtkTreePath* path = gtk_tree_path_new_from_indices(none ? count : row, -1);
   GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
-  GList* highlighted = gtk_tree_selection_get_selected_rows(selection, nullptr);
+  GList* highlighted = none ? nullptr : gtk_tree_selection_get_selected_rows(selection, nullptr);
   gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
-  gtk_tree_selection_unselect_all(selection);
-  for (GList* p = highlighted; p != nullptr; p = p->next) {
-    gtk_tree_selection_select_path(selection, static_cast<GtkTreePath*>(p->data));
+  if (!none) {
+    gtk_tree_selection_unselect_all(selection);
+    for (GList* p = highlighted; p != nullptr; p = p->next) {
+      gtk_tree_selection_select_path(selection, static_cast<GtkTreePath*>(p->data));
+    }
   }
   g_list_free_full(highlighted, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
   gtk_tree_path_free(path);
