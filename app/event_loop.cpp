@@ -41,6 +41,8 @@ void setRowsChecked(bool (*checkedAfter)(int row, bool checkedBefore)) {
     // Setting the whole state also takes away the highlight.
     ui::setRowState(ResultsList, row, checkedAfter(row, before) ? ui::kRowChecked : 0);
   }
+  // And the focus mark.
+  if (count > 0) ui::setCurrentRow(ResultsList, -1);
 }
 
 }  // namespace

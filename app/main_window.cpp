@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "engine/ui_strings.h"
 #include "results/column_sorting.h"
+#include "results/results_columns.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 
@@ -77,7 +78,6 @@ constexpr TextOf kToolBarToolTips[] = {
 };
 
 constexpr UiTextId kTabTitles[] = {kTextOptions, kTextSearchLocations, kTextResults};
-constexpr UiTextId kColumnTitles[] = {kTextGroup, kTextFilename, kTextSize, kTextMd5, kTextSha1, kTextCrc32};
 
 // The gadgets whose tooltip is their own caption.
 constexpr int kFirstSelfTipGadget = HiddenCheckBox;
@@ -159,21 +159,18 @@ void buildLocationsTab(int panelWidth, int panelHeight) {
 
 void buildResultsTab() {
   ui::addPanelTab(MainPanel, text(kTabTitles[ResultsTab]));
+  // The list is made with its first column; the others follow.
+  const ResultsColumnSpec& first = kResultsColumns[0];
   ui::listIconGadget(ResultsList, ui::gadgetX(LocationsList), ui::gadgetY(LocationsList),
-                     ui::gadgetWidth(LocationsList), ui::gadgetHeight(LocationsList), text(kColumnTitles[0]), 60);
+                     ui::gadgetWidth(LocationsList), ui::gadgetHeight(LocationsList), text(first.title),
+                     first.widthFor(ui::gadgetWidth(LocationsList)));
   ui::enableFileDrop(ResultsList);
   const int listWidth = ui::gadgetWidth(ResultsList);
-  ui::addColumn(ResultsList, FilenameColumn, text(kColumnTitles[FilenameColumn]), listWidth / 2);
-  ui::addColumn(ResultsList, SizeColumn, text(kColumnTitles[SizeColumn]), listWidth / 7 + 20);
-  ui::addColumn(ResultsList, Md5Column, text(kColumnTitles[Md5Column]), listWidth / 7);
-  ui::addColumn(ResultsList, Sha1Column, text(kColumnTitles[Sha1Column]), listWidth / 7);
-  ui::addColumn(ResultsList, Crc32Column, text(kColumnTitles[Crc32Column]), listWidth / 7);
-  registerSortColumn(ResultsList, GroupColumn, kSortSizeText);
-  registerSortColumn(ResultsList, FilenameColumn, kSortText);
-  registerSortColumn(ResultsList, SizeColumn, kSortSizeText);
-  registerSortColumn(ResultsList, Md5Column, kSortText);
-  registerSortColumn(ResultsList, Sha1Column, kSortText);
-  registerSortColumn(ResultsList, Crc32Column, kSortText);
+  for (const ResultsColumnSpec& spec : kResultsColumns) {
+    if (spec.column == first.column) continue;
+    ui::addColumn(ResultsList, spec.column, text(spec.title), spec.widthFor(listWidth));
+  }
+  registerResultsColumns();
 
   const int w5 = listWidth / 5;
   const int rowY = ui::gadgetY(ResultsList) + ui::gadgetHeight(ResultsList) + 2;
@@ -259,7 +256,7 @@ void buildCsvPopupMenus() {
 void captionMainWindow() {
   for (int tab = 0; tab < 3; ++tab) ui::setPanelTabText(MainPanel, tab, text(kTabTitles[tab]));
   for (const TextOf& entry : kGadgetCaptions) ui::setGadgetText(entry.object, text(entry.text));
-  for (int column = 0; column < 6; ++column) ui::setColumnTitle(ResultsList, column, text(kColumnTitles[column]));
+  for (const ResultsColumnSpec& spec : kResultsColumns) ui::setColumnTitle(ResultsList, spec.column, text(spec.title));
   setToolTips();
 }
 

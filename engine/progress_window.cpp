@@ -7,8 +7,7 @@
 namespace zandrel {
 
 bool openProgressWindow(const std::string& title, bool withSearchButtons) {
-  ui::WindowStyle style;
-  style.minimizeBox = withSearchButtons;
+  const ui::WindowStyle style;  // title bar, system menu, minimize and close boxes, fixed size
   const int height = withSearchButtons ? 130 : 90;
   if (!ui::openWindow(ProgressWindow, 300, height, title, style, MainWindow)) return false;
   ui::frameGadget(ProgressFrame, 4, 0, 292, height - 4, gUiText[kTextProgress]);

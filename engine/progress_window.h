@@ -6,9 +6,9 @@
 
 namespace zandrel {
 
-// Opens ProgressWindow with its frame and ProgressBar; a search's window also
-// gets a minimize box and the Pause and Stop buttons below the bar. False when
-// the window does not open.
+// Opens ProgressWindow with its frame and ProgressBar, a window of fixed size
+// with a minimize box but no maximize box; a search's window also gets the
+// Pause and Stop buttons below the bar. False when the window does not open.
 bool openProgressWindow(const std::string& title, bool withSearchButtons);
 
 }  // namespace zandrel

@@ -6,6 +6,7 @@
 
 #include "engine/shared_helpers.h"
 #include "engine/text_order.h"
+#include "results/results_columns.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 
@@ -17,6 +18,10 @@ int64_t sortColumnCount() { return static_cast<int64_t>(gSortColumns.size()) - 1
 
 void registerSortColumn(int64_t gadget, int64_t column, int64_t sortType) {
   gSortColumns.push_back(SortColumn{gadget, column, sortType, kSortAscending});
+}
+
+void registerResultsColumns() {
+  for (const ResultsColumnSpec& spec : kResultsColumns) registerSortColumn(ResultsList, spec.column, spec.sortType);
 }
 
 namespace {
@@ -65,7 +70,15 @@ int sortListByColumn(int gadget, int column, int64_t direction) {
     entry = &gSortColumns[0];
   }
   entry->direction = direction;
-  ui::reorderRows(gadget, sortedRowOrder(*entry));
+  // No input reaches the list while its rows move.
+  ui::disableGadget(gadget, true);
+  {
+    const ui::BusyCursor busy(MainWindow);
+    ui::reorderRows(gadget, sortedRowOrder(*entry));
+  }
+  ui::disableGadget(gadget, false);
+  // The current row moved with its row; set again, it comes into view.
+  ui::setCurrentRow(gadget, ui::currentRow(gadget));
   return 0;
 }
 

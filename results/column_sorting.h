@@ -27,6 +27,8 @@ int64_t sortColumnCount();
 // Adds an entry for the column; an earlier one for it is not looked for (the
 // first one found is used).
 void registerSortColumn(int64_t gadget, int64_t column, int64_t sortType);
+// Registers every column of ResultsList with its sort kind, in column order.
+void registerResultsColumns();
 
 // Sorts the rows of the list by the column in that direction, with the
 // column's registered sort type (text when it has none). Rows that compare

@@ -1,7 +1,7 @@
 #include "results/csv_format.h"
 
 #include "engine/file_io.h"
-#include "results/cell_limits.h"
+#include "results/results_columns.h"
 
 namespace zandrel {
 
@@ -69,7 +69,7 @@ CsvReader::Record CsvReader::next(std::vector<std::string>& fields) {
   // False once the field outgrows its column.
   auto keep = [&](char c) {
     if (field >= kResultsColumnCount) return true;
-    if (fields[field].size() == kLongestCellText[field]) return false;
+    if (fields[field].size() == longestCellText(field)) return false;
     fields[field] += c;
     return true;
   };

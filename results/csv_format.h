@@ -46,8 +46,8 @@ class CsvReader {
     TooLong,  // a field is longer than its column ever holds: the file is no results file
   };
   // The next record's first six fields, missing ones empty, later ones
-  // skipped unkept. A field longer than kLongestCellText allows for its
-  // column ends the reading at once, so no line can take all memory.
+  // skipped unkept. A field longer than its column ever holds ends the
+  // reading at once, so no line can take all memory.
   Record next(std::vector<std::string>& fields);
 
  private:

@@ -15,7 +15,7 @@ bool openImportWindow() {
   if (!ui::openWindow(ImportWindow, 220, 135, "", style, MainWindow)) return false;
   if (!ui::fontExists(ImportFont)) ui::loadFont(ImportFont, "Courier New", 12);
   ui::frameGadget(ImportFrame, 5, 0, 209, 130, "");
-  ui::textGadget(ImportStatusText, 10, 55, 200, 25, gUiText[kTextImporting]);
+  ui::textGadget(ImportStatusText, 10, 55, 200, 25, gUiText[kTextImporting], true);
   ui::setGadgetFont(ImportStatusText, ImportFont);
   return true;
 }

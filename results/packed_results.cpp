@@ -11,7 +11,7 @@
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 #include "engine/utf8.h"
-#include "results/cell_limits.h"
+#include "results/results_columns.h"
 
 namespace zandrel {
 namespace {
@@ -31,7 +31,7 @@ constexpr size_t kFewestUnitsPerCell = 4;
 // Each byte of a file name goes out as one unit at least and as an escape
 // token at most.
 constexpr size_t kEscapeTokenLength = 72;
-constexpr size_t kLongestEscapedName = kLongestPathText * kEscapeTokenLength;
+constexpr size_t kLongestEscapedName = longestCellText(FilenameColumn) * kEscapeTokenLength;
 
 void appendUnit(std::string& out, uint32_t unit) {
   out += static_cast<char>(unit & 0xFF);
@@ -294,9 +294,9 @@ bool parseNativeImport(std::string_view packedText, ImportCells& cells, const st
         if (skipRow) break;
         // A unit is at least one byte of UTF-8: more units than the longest
         // text has bytes cannot fit.
-        if (end - begin > kLongestGroupText) return false;
+        if (end - begin > longestCellText(GroupColumn)) return false;
         append(begin, end);
-        if (cells[cells.size() - 1].size() > kLongestGroupText) return false;
+        if (cells[cells.size() - 1].size() > longestCellText(GroupColumn)) return false;
         break;
       }
       case 2: {
@@ -322,7 +322,7 @@ bool parseNativeImport(std::string_view packedText, ImportCells& cells, const st
           cells.push_back("*");
           break;
         }
-        const size_t longest = kLongestCellText[state - 1];
+        const size_t longest = longestCellText(state - 1);
         if (end - begin > longest) return false;
         append(begin, end);
         if (cells[cells.size() - 1].size() > longest) return false;
@@ -364,7 +364,7 @@ bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, c
     } else if (rowAdded && !placeholder) {
       if (column == 1) {
         row[1] = replaceAll(replaceAll(std::string(cell), starEscape, "*"), newlineEscape, "\n");
-        if (row[1].size() > kLongestPathText) return false;
+        if (row[1].size() > longestCellText(FilenameColumn)) return false;
       } else {
         row[column] = cell;
       }

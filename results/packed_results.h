@@ -117,7 +117,7 @@ class ImportCells {
 // their escape tokens. Ends early, leaving a partial list, once stop becomes
 // true, and at more cells than a fourth of the text's code units (no export
 // packs them that close). False, at once, for a cell longer than its column
-// ever holds (results/cell_limits.h; a file name as long as its escape tokens
+// ever holds (results/results_columns.h; a file name as long as its escape tokens
 // can make it): the file is to be refused.
 bool parseNativeImport(std::string_view packedText, ImportCells& cells, const std::atomic<bool>* stop = nullptr);
 

@@ -225,7 +225,7 @@ void setFileDialogAnswerer(FileDialogAnswerer answerer);
 // The files a chooser has picked, in its own order.
 std::vector<std::string> chosenPaths(GtkFileChooser* chooser);
 // The folder part of a path: "/" for a file at the root, "" without a slash.
-std::string folderOf(const std::string& path);
+std::string folderWithoutSlashOf(const std::string& path);
 bool rowIter(Gadget& g, int row, GtkTreeIter* iter);
 
 }  // namespace zandrel::ui::detail

@@ -134,7 +134,8 @@ int checkBoxGadget(int number, int x, int y, int width, int height, const std::s
 int optionGadget(int number, int x, int y, int width, int height, const std::string& text);
 // A titled frame; with an empty title and flat = true a one-pixel border.
 int frameGadget(int number, int x, int y, int width, int height, const std::string& title, bool flat = false);
-int textGadget(int number, int x, int y, int width, int height, const std::string& text);
+// A text, at the gadget's left edge or centred across its width.
+int textGadget(int number, int x, int y, int width, int height, const std::string& text, bool centred = false);
 // A one-line text field; digitsOnly refuses every character but 0 to 9.
 int stringGadget(int number, int x, int y, int width, int height, const std::string& text, bool digitsOnly = false);
 // A list of text rows with extended multiple selection and scroll bars.
@@ -216,6 +217,11 @@ void setRowText(int list, int row, int column, const std::string& text);
 // kRowSelected / kRowChecked bits, independent of each other.
 int rowState(int list, int row);
 void setRowState(int list, int row, int state);
+// The current row: the one holding the keyboard focus mark, -1 when none.
+int currentRow(int list);
+// Moves the focus mark to the row and scrolls it into view; -1 (or a row that
+// does not exist) takes the mark away. Highlights stay as they are.
+void setCurrentRow(int list, int row);
 void addColumn(int list, int position, const std::string& title, int width);
 void setColumnTitle(int list, int column, const std::string& title);
 std::string columnTitle(int list, int column);

@@ -118,6 +118,32 @@ void onFixedSizeRequest(GtkWidget*, GtkRequisition* requisition, gpointer) {
   requisition->height = 0;
 }
 
+// Window managers read the boxes a window offers from these hints; they can
+// only be set once the window exists on the display.
+void onRealizeBoxes(GtkWidget* widget, gpointer data) {
+  const guint boxes = GPOINTER_TO_UINT(data);
+  GdkWindow* window = gtk_widget_get_window(widget);
+  gdk_window_set_decorations(window, static_cast<GdkWMDecoration>(boxes & 0xFF));
+  gdk_window_set_functions(window, static_cast<GdkWMFunction>(boxes >> 8));
+}
+
+// The decorations (low byte) and functions (next byte) of a window without a
+// maximize box.
+guint boxesOf(const WindowStyle& style) {
+  guint decorations = GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU;
+  guint functions = GDK_FUNC_MOVE;
+  if (style.minimizeBox) {
+    decorations |= GDK_DECOR_MINIMIZE;
+    functions |= GDK_FUNC_MINIMIZE;
+  }
+  if (style.sizable) {
+    decorations |= GDK_DECOR_RESIZEH;
+    functions |= GDK_FUNC_RESIZE;
+  }
+  if (style.closeBox) functions |= GDK_FUNC_CLOSE;
+  return decorations | (functions << 8);
+}
+
 gboolean onTimeout(gpointer data) {
   *static_cast<bool*>(data) = true;
   return FALSE;
@@ -134,8 +160,10 @@ bool initialize() {
   // The toolkit's own dialogs follow the user's locale; numbers the program
   // writes (size texts) always use a full stop.
   setlocale(LC_NUMERIC, "C");
-  // Menu items carry their images whatever the desktop's theme says.
-  g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, nullptr);
+  // Menu items carry their images whatever the desktop's theme says, and no
+  // key opens the menu bar: the windows handle only Tab and Shift+Tab. Both
+  // are this process's own settings; nothing of the user's is written.
+  g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, "gtk-menu-bar-accel", "", nullptr);
   s.initialized = true;
   return true;
 }
@@ -213,6 +241,9 @@ bool openWindow(int number, int width, int height, const std::string& title, con
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
   } else if (!style.minimizeBox && !style.maximizeBox) {
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+  }
+  if (!style.toolWindow && !style.maximizeBox) {
+    g_signal_connect_after(w.window, "realize", G_CALLBACK(onRealizeBoxes), GUINT_TO_POINTER(boxesOf(style)));
   }
   Window* ownerWindow = findWindow(owner);
   if (owner != 0 && ownerWindow != nullptr) {

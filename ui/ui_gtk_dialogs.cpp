@@ -6,7 +6,7 @@
 namespace zandrel::ui {
 namespace detail {
 
-std::string folderOf(const std::string& path) {
+std::string folderWithoutSlashOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return {};
   return slash == 0 ? std::string("/") : path.substr(0, slash);
@@ -105,7 +105,7 @@ void startAt(GtkWidget* dialog, const std::string& path, bool saving) {
     gtk_file_chooser_set_current_folder(chooser, path.c_str());
     return;
   }
-  const std::string folder = folderOf(path);
+  const std::string folder = folderWithoutSlashOf(path);
   if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, folder.c_str());
   if (saving) {
     gtk_file_chooser_set_current_name(chooser, displayName(nameOf(path)).c_str());

@@ -351,14 +351,15 @@ int frameGadget(int number, int x, int y, int width, int height, const std::stri
   return number;
 }
 
-int textGadget(int number, int x, int y, int width, int height, const std::string& text) {
+int textGadget(int number, int x, int y, int width, int height, const std::string& text, bool centred) {
   if (!state().initialized) return -1;
   Quiet quiet;
   // The box gives the label a window of its own once it gets a colour.
   GtkWidget* box = gtk_event_box_new();
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
   GtkWidget* label = gtk_label_new(displayName(text).c_str());
-  gtk_misc_set_alignment(GTK_MISC(label), 0.0f, 0.0f);
+  gtk_misc_set_alignment(GTK_MISC(label), centred ? 0.5f : 0.0f, 0.0f);
+  if (centred) gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
   gtk_container_add(GTK_CONTAINER(box), label);
   if (place(number, GadgetKind::Text, box, label, x, y, width, height, text) == nullptr) return -1;
   return number;

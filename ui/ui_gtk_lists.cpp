@@ -171,6 +171,41 @@ void setRowState(int list, int row, int value) {
   rowChanged(*g, row);
 }
 
+int currentRow(int list) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return -1;
+  GtkTreePath* path = nullptr;
+  gtk_tree_view_get_cursor(GTK_TREE_VIEW(g->main), &path, nullptr);
+  if (path == nullptr) return -1;
+  const int row = gtk_tree_path_get_depth(path) == 1 ? gtk_tree_path_get_indices(path)[0] : -1;
+  gtk_tree_path_free(path);
+  return row;
+}
+
+void setCurrentRow(int list, int row) {
+  Gadget* g = findList(list);
+  if (g == nullptr) return;
+  Quiet quiet;
+  GtkTreeView* view = GTK_TREE_VIEW(g->main);
+  const int count = static_cast<int>(g->rows.size());
+  const bool none = row < 0 || row >= count;
+  // A path past the last row names no row: the view drops its cursor there
+  // and selects nothing. On a row, the cursor highlights that row alone, so
+  // the highlights are put back.
+  GtkTreePath* path = gtk_tree_path_new_from_indices(none ? count : row, -1);
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
+  GList* highlighted = none ? nullptr : gtk_tree_selection_get_selected_rows(selection, nullptr);
+  gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+  if (!none) {
+    gtk_tree_selection_unselect_all(selection);
+    for (GList* p = highlighted; p != nullptr; p = p->next) {
+      gtk_tree_selection_select_path(selection, static_cast<GtkTreePath*>(p->data));
+    }
+  }
+  g_list_free_full(highlighted, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+  gtk_tree_path_free(path);
+}
+
 void addColumn(int list, int position, const std::string& title, int width) {
   Gadget* g = findList(list);
   if (g == nullptr) return;

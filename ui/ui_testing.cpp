@@ -206,7 +206,7 @@ bool choosePaths(GtkFileChooser* chooser, PendingAnswer& pending, std::vector<st
   std::vector<std::string> wanted;
   for (const std::string& path : pending.paths) wanted.push_back(withoutTrailingSlash(path));
   std::sort(wanted.begin(), wanted.end());
-  const std::string folder = action == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER ? wanted.front() : folderOf(wanted.front());
+  const std::string folder = action == GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER ? wanted.front() : folderWithoutSlashOf(wanted.front());
   if (!pending.folderSet) {
     pending.folderSet = true;
     gtk_file_chooser_set_current_folder(chooser, folder.c_str());
@@ -255,7 +255,7 @@ bool answerChooser(PendingAnswer& pending, GtkWidget* dialog) {
       const std::string title = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
       gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
       giveUp("the file chooser \"" + title + "\" never showed " + joined(pending.paths) + " in \"" +
-             folderOf(pending.paths.front()) + "\"; it showed " + joined(shown) + " in \"" + currentFolder(chooser) +
+             folderWithoutSlashOf(pending.paths.front()) + "\"; it showed " + joined(shown) + " in \"" + currentFolder(chooser) +
              "\" (cancelled it)");
       return true;
     }

@@ -67,17 +67,73 @@ TEST_F(ColumnSortingTest, TitleClicksSortDescendingThenAscendingWithTheirArrows)
   EXPECT_EQ(settle(), std::nullopt);
 }
 
+// While the rows move the list takes no input and the wait cursor shows;
+// afterwards the current row, moved with its row, is brought into view.
+TEST_F(ColumnSortingTest, SortHoldsTheListAndShowsTheCurrentRowAfterwards) {
+  const int count = 300;
+  for (int group = 1; group <= count; ++group) addResultRow({std::to_string(group), "/f" + std::to_string(group)});
+  ui::setGadgetState(MainPanel, ResultsTab);
+  settle();
+  GtkTreeView* view = GTK_TREE_VIEW(drive::gadgetWidget(ResultsList));
+  GtkTreePath* first = gtk_tree_path_new_first();
+  gtk_tree_view_set_cursor(view, first, nullptr, FALSE);  // a click on the first row
+  gtk_tree_path_free(first);
+  ui::setRowState(ResultsList, 5, ui::kRowSelected);
+  drive::pumpEvents();
+
+  struct Moment {
+    bool disabled;
+    bool busy;
+  };
+  std::vector<Moment> whileMoving;
+  const auto noteMoment = +[](GtkTreeModel*, GtkTreePath*, GtkTreeIter*, gpointer, gpointer moments) {
+    static_cast<std::vector<Moment>*>(moments)->push_back(
+        {ui::gadgetDisabled(ResultsList), ui::busyCursorShown(MainWindow)});
+  };
+  const gulong handler =
+      g_signal_connect(gtk_tree_view_get_model(view), "rows-reordered", G_CALLBACK(noteMoment), &whileMoving);
+  drive::clickColumnTitle(ResultsList, GroupColumn);  // descending: the first row goes last
+  g_signal_handler_disconnect(gtk_tree_view_get_model(view), handler);
+  drive::pumpEvents();
+
+  ASSERT_EQ(whileMoving.size(), 1u);
+  EXPECT_TRUE(whileMoving[0].disabled);
+  EXPECT_TRUE(whileMoving[0].busy);
+  EXPECT_FALSE(ui::gadgetDisabled(ResultsList));
+  EXPECT_FALSE(ui::busyCursorShown(MainWindow));
+
+  const int last = count - 1;
+  EXPECT_EQ(ui::rowText(ResultsList, last, GroupColumn), "1");
+  EXPECT_EQ(ui::currentRow(ResultsList), last);
+  GtkTreePath* top = nullptr;
+  GtkTreePath* bottom = nullptr;
+  ASSERT_TRUE(gtk_tree_view_get_visible_range(view, &top, &bottom));
+  EXPECT_LE(gtk_tree_path_get_indices(top)[0], last);
+  EXPECT_EQ(gtk_tree_path_get_indices(bottom)[0], last);
+  gtk_tree_path_free(top);
+  gtk_tree_path_free(bottom);
+  // Highlights stay with their rows.
+  EXPECT_TRUE(rowSelected(ResultsList, last));
+  EXPECT_TRUE(rowSelected(ResultsList, count - 6));
+  EXPECT_FALSE(rowSelected(ResultsList, 0));
+}
+
 TEST_F(ColumnSortingTest, NoSortWhileACommandWindowIsOpen) {
-  addResultRow({"1", "/a", ""});
-  addResultRow({"2", "/b", ""});
   // The file actions and the imports address rows by position while they run.
-  ASSERT_TRUE(ui::openWindow(ProgressWindow, 300, 90, "", ui::WindowStyle{}, MainWindow));
-  drive::clickColumnTitle(ResultsList, GroupColumn);
-  EXPECT_EQ(column(GroupColumn), (Texts{"1", "2"}));
-  EXPECT_EQ(ui::columnSortArrow(ResultsList, GroupColumn), Arrow::None);
-  ui::closeWindow(ProgressWindow);
-  drive::clickColumnTitle(ResultsList, GroupColumn);
-  EXPECT_EQ(column(GroupColumn), (Texts{"2", "1"}));
+  for (const int window : {ProgressWindow, ImportWindow}) {
+    SCOPED_TRACE(window);
+    ui::clearRows(ResultsList);
+    ui::setColumnSortArrow(ResultsList, GroupColumn, Arrow::None);
+    addResultRow({"1", "/a", ""});
+    addResultRow({"2", "/b", ""});
+    ASSERT_TRUE(ui::openWindow(window, 300, 90, "", ui::WindowStyle{}, MainWindow));
+    drive::clickColumnTitle(ResultsList, GroupColumn);
+    EXPECT_EQ(column(GroupColumn), (Texts{"1", "2"}));
+    EXPECT_EQ(ui::columnSortArrow(ResultsList, GroupColumn), Arrow::None);
+    ui::closeWindow(window);
+    drive::clickColumnTitle(ResultsList, GroupColumn);
+    EXPECT_EQ(column(GroupColumn), (Texts{"2", "1"}));
+  }
 }
 
 TEST_F(ColumnSortingTest, AnUnregisteredColumnSortsAsText) {

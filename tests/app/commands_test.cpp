@@ -183,6 +183,30 @@ TEST_F(CommandsTest, RowCheckCommandsSetChecksAndDropHighlights) {
   for (int row = 0; row < 5; ++row) EXPECT_FALSE(rowSelected(ResultsList, row)) << row;
 }
 
+TEST_F(CommandsTest, RowCheckCommandsTakeAwayTheFocusMark) {
+  fillResults({"1", "1", "2"});
+  ui::setGadgetState(MainPanel, ResultsTab);
+  settle();
+  GtkTreeView* view = GTK_TREE_VIEW(drive::gadgetWidget(ResultsList));
+  for (const int button : {SelectAllButton, SelectDuplicatesButton, ReverseSelectionButton, InvertSelectionButton}) {
+    SCOPED_TRACE(ui::gadgetText(button));
+    // Where a click on the row leaves the focus mark and the highlight.
+    GtkTreePath* clicked = gtk_tree_path_new_from_indices(1, -1);
+    gtk_widget_grab_focus(GTK_WIDGET(view));
+    gtk_tree_view_set_cursor(view, clicked, nullptr, FALSE);
+    gtk_tree_path_free(clicked);
+    ASSERT_EQ(ui::currentRow(ResultsList), 1);
+    drive::clickButton(button);
+    settle();
+    GtkTreePath* cursor = nullptr;
+    gtk_tree_view_get_cursor(view, &cursor, nullptr);
+    EXPECT_EQ(cursor, nullptr);
+    if (cursor != nullptr) gtk_tree_path_free(cursor);
+    EXPECT_EQ(ui::currentRow(ResultsList), -1);
+    EXPECT_FALSE(rowSelected(ResultsList, 1));
+  }
+}
+
 TEST_F(CommandsTest, ClearListAsksOnlyWhenThereAreRows) {
   drive::clickButton(ClearResultsButton);  // empty: no question would be answered
   settle();

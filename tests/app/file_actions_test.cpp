@@ -104,6 +104,30 @@ TEST_F(FileActionsTest, AFileWithoutAThreadFailsWithAllThatWouldFollow) {
   EXPECT_FALSE(ui::windowExists(ProgressWindow));
 }
 
+TEST_F(FileActionsTest, ProgressWindowNamesTheCommandAndHasAMinimizeBox) {
+  const struct {
+    int button;
+    Answer answer;
+    const char* title;
+  } commands[] = {
+      {DeleteButton, Answer::Yes, "Removing files"},
+      {MoveButton, Answer::Ok, "Moving files"},
+      {CopyButton, Answer::Ok, "Copying files"},
+  };
+  const std::string folder = makeFolder("to");
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command.title);
+    ui::clearRows(ResultsList);
+    addRow(writeFile("from/" + std::string(command.title), "x"), true);
+    const testing::WindowWatch watch(ProgressWindow);
+    run(command.button, command.answer, {folder});
+    ASSERT_EQ(watch.shown().size(), 1u);
+    EXPECT_EQ(watch.shown()[0].title, command.title);
+    testing::expectFixedWithMinimizeBox(watch.shown()[0]);
+    EXPECT_FALSE(ui::windowExists(ProgressWindow));
+  }
+}
+
 TEST_F(FileActionsTest, NoAnswerOrNoFolderChangesNothing) {
   const std::string file = writeFile("a/file.txt", "content");
   addRow(file, true);

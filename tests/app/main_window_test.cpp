@@ -1,5 +1,6 @@
 // The main window as construction leaves it, and its layout.
 
+#include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 
 #include "app/layout.h"
@@ -49,6 +50,17 @@ TEST_F(MainWindowTest, GadgetsCarryTheirEnglishCaptions) {
   for (int column = 0; column < 6; ++column) EXPECT_EQ(ui::columnTitle(ResultsList, column), columns[column]);
 }
 
+// Widths come from the list's width when it is made (592: the panel's 604
+// less 12); the user may drag them later.
+TEST_F(MainWindowTest, ResultsColumnsStartAtTheirWidths) {
+  const int list = 592;
+  const int widths[] = {60, list / 2, list / 7 + 20, list / 7, list / 7, list / 7};
+  GtkTreeView* view = GTK_TREE_VIEW(ui::testing::gadgetWidget(ResultsList));
+  for (int column = 0; column < 6; ++column) {
+    EXPECT_EQ(gtk_tree_view_column_get_fixed_width(gtk_tree_view_get_column(view, column)), widths[column]) << column;
+  }
+}
+
 TEST_F(MainWindowTest, InitialStatesAndDisabledFields) {
   // Without a settings file only MD5 is chosen.
   for (int box : {SubdirsCheckBox, HiddenCheckBox, SystemCheckBox, Sha1CheckBox, Crc32CheckBox}) {
@@ -93,6 +105,49 @@ TEST_F(MainWindowTest, MenuBarHoldsTheCommandsInOrder) {
   EXPECT_EQ(ui::menuItemText(MainMenu, TranslateItem), "Translate");
   const std::vector<std::string> popup = {"Files", "Folder"};
   EXPECT_EQ(ui::menuLayout(AddPopupMenu), popup);
+}
+
+// A key pressed and released in the main window, as the X server delivers it.
+void pressKey(guint keyval, GdkModifierType modifiers = GdkModifierType(0)) {
+  GdkWindow* window = gtk_widget_get_window(ui::testing::windowWidget(MainWindow));
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  ASSERT_TRUE(gdk_keymap_get_entries_for_keyval(nullptr, keyval, &keys, &count) && count > 0);
+  const guint16 keycode = static_cast<guint16>(keys[0].keycode);
+  g_free(keys);
+  for (const GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+    GdkEvent* event = gdk_event_new(type);
+    event->key.window = GDK_WINDOW(g_object_ref(window));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.state = modifiers;
+    event->key.keyval = keyval;
+    event->key.hardware_keycode = keycode;
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+  }
+  ui::testing::pumpEvents();
+}
+
+// The menus have no keyboard access; the window's keys move the focus only.
+TEST_F(MainWindowTest, F10OpensNoMenuAndTabMovesTheFocus) {
+  GtkWindow* window = GTK_WINDOW(ui::testing::windowWidget(MainWindow));
+  GtkWidget* first = ui::testing::gadgetWidget(SubdirsCheckBox);
+  gtk_widget_grab_focus(first);
+  pressKey(GDK_Tab);
+  EXPECT_NE(gtk_window_get_focus(window), first);  // the keys do reach the window
+  pressKey(GDK_ISO_Left_Tab, GDK_SHIFT_MASK);
+  EXPECT_EQ(gtk_window_get_focus(window), first);
+
+  GtkWidget* fileMenu = gtk_widget_get_parent(ui::testing::menuItemWidget(StartSearchItem));
+  GtkWidget* menuBar = gtk_widget_get_parent(gtk_menu_get_attach_widget(GTK_MENU(fileMenu)));
+  ASSERT_TRUE(GTK_IS_MENU_BAR(menuBar));
+  pressKey(GDK_F10);
+  EXPECT_EQ(GTK_MENU_SHELL(menuBar)->active_menu_item, nullptr);
+  EXPECT_FALSE(GTK_MENU_SHELL(menuBar)->active);
+  EXPECT_FALSE(gtk_widget_get_mapped(fileMenu));
+  EXPECT_EQ(gtk_window_get_focus(window), first);
+  EXPECT_EQ(settle(), std::nullopt);
 }
 
 struct Place {

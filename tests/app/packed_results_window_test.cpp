@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
 #include "app/program_state.h"
 #include "app/results_import.h"
 #include "engine/worker_thread.h"
+#include "results/import_window.h"
 #include "results/lzma_packer.h"
 #include "results/packed_results.h"
 #include "tests/app/window_test_support.h"
@@ -297,6 +299,27 @@ TEST_F(PackedResultsWindowTest, CloseRequestDuringALongImportKeepsTheOldRows) {
   EXPECT_TRUE(rowChecked(ResultsList, 1));
   EXPECT_TRUE(gImportRows.empty());
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
+}
+
+// Both imports show this window while they read.
+TEST_F(PackedResultsWindowTest, ImportWindowCentresItsText) {
+  ASSERT_TRUE(openImportWindow());
+  drive::pumpEvents();
+  GtkLabel* label = GTK_LABEL(drive::gadgetWidget(ImportStatusText));
+  ASSERT_TRUE(gtk_widget_get_mapped(GTK_WIDGET(label)));
+  EXPECT_STREQ(gtk_label_get_text(label), "Importing");
+  GtkAllocation box;
+  gtk_widget_get_allocation(GTK_WIDGET(label), &box);
+  EXPECT_EQ(box.width, 200);
+  int textX = 0, textY = 0;
+  gtk_label_get_layout_offsets(label, &textX, &textY);
+  PangoRectangle drawn;
+  pango_layout_get_pixel_extents(gtk_label_get_layout(label), nullptr, &drawn);
+  const int left = textX + drawn.x - box.x;
+  const int right = box.x + box.width - (textX + drawn.x + drawn.width);
+  EXPECT_GT(left, 10);
+  EXPECT_LE(std::abs(left - right), 1) << "left " << left << ", right " << right;
+  ui::closeWindow(ImportWindow);
 }
 
 TEST_F(PackedResultsWindowTest, ImportButtonHandsCsvFilesToTheCsvImport) {

@@ -102,6 +102,19 @@ TEST_F(SearchWindowTest, SearchFillsTheResultsTab) {
   EXPECT_EQ(ui::gadgetState(MainPanel), OptionsTab);
 }
 
+TEST_F(SearchWindowTest, ProgressWindowIsTitledCheckingFilesAndHasAMinimizeBox) {
+  writeFile("tree/a.txt", "same");
+  writeFile("tree/b.txt", "same");
+  drive::dropFiles(LocationsList, {path("tree")});
+  settle();
+  const testing::WindowWatch watch(ProgressWindow);
+  searchFromToolbar();
+  ASSERT_EQ(watch.shown().size(), 1u);
+  EXPECT_EQ(watch.shown()[0].title, "Checking files");
+  testing::expectFixedWithMinimizeBox(watch.shown()[0]);
+  EXPECT_EQ(ui::rowCount(ResultsList), 2);
+}
+
 TEST_F(SearchWindowTest, EmptyLocationListIsRefused) {
   drive::answerNextDialog(Answer::Ok);
   searchFromToolbar();

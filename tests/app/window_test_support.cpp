@@ -65,6 +65,39 @@ void MainWindowTest::TearDown() {
   TempDirTest::TearDown();
 }
 
+WindowWatch::WindowWatch(int window)
+    : window_(window),
+      hook_(g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, &WindowWatch::onMap, this,
+                                       nullptr)) {}
+
+WindowWatch::~WindowWatch() { g_signal_remove_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), hook_); }
+
+gboolean WindowWatch::onMap(GSignalInvocationHint*, guint, const GValue* params, gpointer self) {
+  auto* watch = static_cast<WindowWatch*>(self);
+  auto* widget = static_cast<GObject*>(g_value_get_object(&params[0]));
+  if (widget == nullptr || widget != G_OBJECT(ui::testing::windowWidget(watch->window_))) return TRUE;
+  GtkWindow* window = GTK_WINDOW(widget);
+  ShownWindow shown;
+  shown.title = gtk_window_get_title(window) != nullptr ? gtk_window_get_title(window) : "";
+  shown.typeHint = gtk_window_get_type_hint(window);
+  shown.resizable = gtk_window_get_resizable(window) != FALSE;
+  GdkWindow* drawn = gtk_widget_get_window(GTK_WIDGET(window));
+  shown.decorationsAsked = drawn != nullptr && gdk_window_get_decorations(drawn, &shown.decorations);
+  watch->shown_.push_back(shown);
+  return TRUE;
+}
+
+void expectFixedWithMinimizeBox(const ShownWindow& window) {
+  EXPECT_NE(window.typeHint, GDK_WINDOW_TYPE_HINT_DIALOG) << window.title;
+  EXPECT_NE(window.typeHint, GDK_WINDOW_TYPE_HINT_UTILITY) << window.title;
+  EXPECT_FALSE(window.resizable) << window.title;
+  ASSERT_TRUE(window.decorationsAsked) << window.title;
+  const int wanted = GDK_DECOR_TITLE | GDK_DECOR_MENU | GDK_DECOR_MINIMIZE;
+  const int refused = GDK_DECOR_ALL | GDK_DECOR_MAXIMIZE | GDK_DECOR_RESIZEH;
+  EXPECT_EQ(window.decorations & wanted, wanted) << window.title;
+  EXPECT_EQ(window.decorations & refused, 0) << window.title;
+}
+
 FakeBrowser::FakeBrowser(const std::string& folder) : note_(folder + "/opened.txt") {
   std::filesystem::create_directories(folder + "/bin");
   const std::string script = folder + "/bin/xdg-open";

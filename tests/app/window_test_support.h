@@ -73,6 +73,37 @@ class Script {
   guint source_ = 0;
 };
 
+// How a window looked each time it came on screen. Noted from the toolkit's
+// own map signal, so a window that comes and goes within one command is seen.
+struct ShownWindow {
+  std::string title;  // as the window's title bar shows it
+  GdkWindowTypeHint typeHint = GDK_WINDOW_TYPE_HINT_NORMAL;
+  bool resizable = true;
+  // The decorations the window asks the window manager for; none asked means all.
+  bool decorationsAsked = false;
+  GdkWMDecoration decorations = GdkWMDecoration(0);
+};
+
+class WindowWatch {
+ public:
+  explicit WindowWatch(int window);
+  ~WindowWatch();
+  WindowWatch(const WindowWatch&) = delete;
+  WindowWatch& operator=(const WindowWatch&) = delete;
+  const std::vector<ShownWindow>& shown() const { return shown_; }
+
+ private:
+  static gboolean onMap(GSignalInvocationHint*, guint, const GValue* params, gpointer self);
+  int window_;
+  gulong hook_;
+  std::vector<ShownWindow> shown_;
+};
+
+// A window of fixed size with a title bar, system menu and minimize box but
+// no maximize box, and not announced as a dialog (window managers give a
+// dialog no minimize box).
+void expectFixedWithMinimizeBox(const ShownWindow& window);
+
 // A stand-in "xdg-open" first on the PATH that notes the address it was given.
 class FakeBrowser {
  public:
