@@ -1,7 +1,7 @@
 #include "app/about_window.h"
 
 #include "app/program_state.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 

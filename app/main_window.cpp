@@ -7,7 +7,7 @@
 #include "config/default_language.h"
 #include "config/languages.h"
 #include "config/settings.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "results/column_sorting.h"
 #include "results/results_columns.h"
 #include "ui/ui.h"

@@ -4,9 +4,9 @@
 
 #include "app/program_state.h"
 #include "engine/file_replace.h"
-#include "engine/messages.h"
-#include "engine/results_list.h"
-#include "engine/ui_strings.h"
+#include "bridge/messages.h"
+#include "bridge/results_list.h"
+#include "bridge/ui_strings.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"

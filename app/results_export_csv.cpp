@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/program_state.h"
-#include "engine/messages.h"
-#include "engine/ui_strings.h"
+#include "bridge/messages.h"
+#include "bridge/ui_strings.h"
 #include "results/csv_format.h"
 #include "results/csv_results.h"
 #include "ui/ui.h"

@@ -6,10 +6,10 @@
 
 #include "app/program_state.h"
 #include "engine/file_io.h"
-#include "engine/results_list.h"
-#include "engine/ui_strings.h"
+#include "bridge/results_list.h"
+#include "bridge/ui_strings.h"
 #include "engine/unique_fd.h"
-#include "engine/worker_polling.h"
+#include "bridge/worker_polling.h"
 #include "results/csv_format.h"
 #include "results/csv_results.h"
 #include "results/import_window.h"

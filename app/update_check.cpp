@@ -10,9 +10,9 @@
 #include "app/program_state.h"
 #include "app/web_address.h"
 #include "config/languages.h"
-#include "engine/messages.h"
+#include "bridge/messages.h"
 #include "engine/shared_helpers.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "engine/utf8.h"
 #include "ui/ui.h"
 

@@ -3,7 +3,7 @@
 #include "config/ini_document.h"
 #include "config/program_folder.h"
 #include "config/translations.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 
 namespace zandrel {
 

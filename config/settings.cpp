@@ -3,10 +3,10 @@
 #include "config/ini_document.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "engine/messages.h"
+#include "bridge/messages.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 
 namespace zandrel {
 

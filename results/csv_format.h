@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/results_list.h"
+#include "bridge/results_list.h"
 
 namespace zandrel {
 

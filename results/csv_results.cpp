@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "engine/file_replace.h"
-#include "engine/results_list.h"
-#include "engine/ui_strings.h"
+#include "bridge/results_list.h"
+#include "bridge/ui_strings.h"
 #include "engine/unique_fd.h"
 #include "results/csv_format.h"
 #include "results/import_window.h"

@@ -9,11 +9,11 @@
 #include <unordered_map>
 
 #include "engine/file_id.h"
-#include "engine/messages.h"
-#include "engine/progress_window.h"
+#include "bridge/messages.h"
+#include "bridge/progress_window.h"
 #include "engine/shared_helpers.h"
-#include "engine/ui_strings.h"
-#include "engine/worker_polling.h"
+#include "bridge/ui_strings.h"
+#include "bridge/worker_polling.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/results_list.h"
+#include "bridge/results_list.h"
 #include "results/lzma_packer.h"
 
 namespace zandrel {

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "engine/results_list.h"
-#include "engine/ui_strings.h"
+#include "bridge/results_list.h"
+#include "bridge/ui_strings.h"
 #include "results/cell_order.h"
 #include "ui/ui_objects.h"
 

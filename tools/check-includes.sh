@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Fails when a source includes a header of a folder above its own. The layers,
-# from the bottom: ui, resources, engine, config, results, app. A folder may
+# from the bottom: ui, resources, engine, bridge, config, results, app. A folder may
 # include itself and the folders below it.
 set -euo pipefail
 
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
-layers=(ui resources engine config results app)
+layers=(ui resources engine bridge config results app)
 
 declare -A rank
 for i in "${!layers[@]}"; do rank[${layers[$i]}]=$i; done

@@ -13,7 +13,7 @@
 #include "app/program_state.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {

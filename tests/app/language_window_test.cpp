@@ -13,7 +13,7 @@
 #include "config/language_files.h"
 #include "config/languages.h"
 #include "config/translations.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {

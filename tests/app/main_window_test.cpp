@@ -5,7 +5,7 @@
 
 #include "app/layout.h"
 #include "app/program_state.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {

@@ -9,7 +9,7 @@
 
 #include "app/event_loop.h"
 #include "engine/search_state.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "engine/worker_thread.h"
 #include "tests/app/window_test_support.h"
 

@@ -19,7 +19,7 @@
 #include "config/settings.h"
 #include "config/translations.h"
 #include "engine/search_state.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/immutable.h"
 

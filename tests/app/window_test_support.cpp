@@ -12,7 +12,7 @@
 #include "app/program_state.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "engine/results_list.h"
+#include "bridge/results_list.h"
 #include "engine/search_state.h"
 #include "engine/worker_thread.h"
 #include "resources/images.h"

@@ -9,7 +9,7 @@
 
 #include "config/languages.h"
 #include "config/translations.h"
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 
 namespace zandrel {
 namespace {

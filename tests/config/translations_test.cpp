@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 
 namespace zandrel {
 namespace {

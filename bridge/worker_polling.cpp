@@ -1,4 +1,4 @@
-#include "engine/worker_polling.h"
+#include "bridge/worker_polling.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "engine/messages.h"
+#include "bridge/messages.h"
 
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "ui/ui.h"
 
 namespace zandrel {

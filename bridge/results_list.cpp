@@ -1,4 +1,4 @@
-#include "engine/results_list.h"
+#include "bridge/results_list.h"
 
 #include "ui/ui.h"
 #include "ui/ui_objects.h"

@@ -1,4 +1,4 @@
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/search_driver.h"
+#include "bridge/search_driver.h"
 
 #include <algorithm>
 #include <string>
@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "engine/hash_passes.h"
-#include "engine/messages.h"
+#include "bridge/messages.h"
 #include "engine/path_collection.h"
-#include "engine/progress_window.h"
+#include "bridge/progress_window.h"
 #include "engine/results_fill.h"
-#include "engine/results_list.h"
+#include "bridge/results_list.h"
 #include "engine/search_filters.h"
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
-#include "engine/ui_strings.h"
-#include "engine/worker_polling.h"
+#include "bridge/ui_strings.h"
+#include "bridge/worker_polling.h"
 #include "engine/worker_thread.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"

@@ -1,6 +1,6 @@
-#include "engine/progress_window.h"
+#include "bridge/progress_window.h"
 
-#include "engine/ui_strings.h"
+#include "bridge/ui_strings.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 
