@@ -6,9 +6,10 @@
 // Reading: a file that starts with the UTF-8 byte-order mark is UTF-8 (a byte
 // that does not belong to a valid sequence becomes U+FFFD); any other file is
 // ISO-8859-1. NUL bytes become U+FFFD as well, so no text handed on to C
-// string interfaces is cut short. The whole file is read, however large: the
-// program writes files of any size. Named pipes, devices and folders do not
-// open, so a read always ends with the file.
+// string interfaces is cut short. A file larger than kIniMaxFileBytes opens as
+// none, as an unreadable one does, so no file can take the memory or the time
+// of a start; named pipes, devices and folders do not open either, so a read
+// always ends with the file.
 //
 // Writing: the new text goes into a temporary file beside the target, which is
 // then renamed into place, so the old file stays whole until the new one is
@@ -30,6 +31,11 @@
 #include "engine/unique_fd.h"
 
 namespace zandrel {
+
+// Far beyond any real settings or language file (100,000 search locations of
+// 70-byte paths fit), small enough that reading the largest file there may be
+// takes a few hundred MiB at the very most.
+inline constexpr std::size_t kIniMaxFileBytes = 8 * 1024 * 1024;
 
 // One line of a document.
 struct IniNode {
