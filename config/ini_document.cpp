@@ -170,22 +170,31 @@ std::optional<std::string> readWholeFile(const std::string& path) {
   return bytes;
 }
 
-// The nodes of the current section: behind the group line (or from the first
-// node at the top level) up to the next group line.
-std::pair<size_t, size_t> currentSection(const IniDocument& document) {
-  const size_t begin = document.currentGroup ? *document.currentGroup + 1 : 0;
-  size_t end = begin;
-  while (end < document.nodes.size() && document.nodes[end].kind != IniNode::Kind::Group) ++end;
-  return {begin, end};
+std::string foldedName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = foldAscii(c);
+  return folded;
+}
+
+// The index of the current section: the nodes behind `currentGroup` (or from
+// the first node at the top level) up to the next group line.
+IniSectionIndex& currentSection(IniDocument& document) {
+  IniSectionIndex& section = document.section;
+  if (section.built && section.group == document.currentGroup) return section;
+  section = IniSectionIndex{true, document.currentGroup, 0, {}};
+  size_t end = document.currentGroup ? *document.currentGroup + 1 : 0;
+  for (; end < document.nodes.size() && document.nodes[end].kind != IniNode::Kind::Group; ++end) {
+    const IniNode& node = document.nodes[end];
+    if (node.kind == IniNode::Kind::Key) section.keys.emplace(foldedName(node.key), end);  // the first one stays
+  }
+  section.end = end;
+  return section;
 }
 
 IniNode* findKey(IniDocument& document, const std::string& key) {
-  const auto [begin, end] = currentSection(document);
-  for (size_t i = begin; i < end; ++i) {
-    IniNode& node = document.nodes[i];
-    if (node.kind == IniNode::Kind::Key && sameName(node.key, key)) return &node;
-  }
-  return nullptr;
+  const IniSectionIndex& section = currentSection(document);
+  const auto found = section.keys.find(foldedName(key));
+  return found == section.keys.end() ? nullptr : &document.nodes[found->second];
 }
 
 std::string renderDocument(const IniDocument& document) {
@@ -380,10 +389,12 @@ void writeIniString(const std::string& key, const std::string& value) {
     node->key = key;
     node->text = value;
   } else {
-    // Key lines are only ever inserted behind the current group line, so the
-    // index of that line stays valid.
-    const size_t end = currentSection(document).second;
-    document.nodes.insert(document.nodes.begin() + static_cast<std::ptrdiff_t>(end), {IniNode::Kind::Key, key, value});
+    // Key lines are only ever inserted at the end of the current section, so
+    // the group line and every line of the section keep their index.
+    IniSectionIndex& section = currentSection(document);
+    document.nodes.insert(document.nodes.begin() + static_cast<std::ptrdiff_t>(section.end),
+                          {IniNode::Kind::Key, key, value});
+    section.keys.emplace(foldedName(key), section.end++);
   }
   document.changed = true;
 }

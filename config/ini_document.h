@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/unique_fd.h"
@@ -45,6 +46,16 @@ struct IniNode {
   std::string text;  // the group's name, the comment's text, or the key's value
 };
 
+// Where the keys of one section stand, so that a lookup takes no walk through
+// the section: built at the first lookup after a group is selected, and kept
+// up to date by the key lines added to it.
+struct IniSectionIndex {
+  bool built = false;
+  std::optional<std::size_t> group;  // the section's group line, as IniDocument::currentGroup
+  std::size_t end = 0;               // the next group line, or the end of the nodes
+  std::unordered_map<std::string, std::size_t> keys;  // key with A to Z folded -> its first line
+};
+
 struct IniDocument {
   std::string path;
   bool isOpen = false;
@@ -60,6 +71,7 @@ struct IniDocument {
   std::optional<std::string> pendingGroup;  // selected, not in the document until written to
   bool changed = false;
   bool isUtf8 = false;
+  IniSectionIndex section;
 };
 
 // Closes the thread's previous document first. False when the file is missing

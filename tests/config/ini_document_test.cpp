@@ -207,6 +207,34 @@ TEST_F(IniDocumentTest, RewriteChangesOneValueAndKeepsTheRest) {
                                "z = 3\n");
 }
 
+// Lines added to one group move every group behind it: a lookup afterwards
+// still finds only its own group's keys, the first of two equal ones.
+TEST_F(IniDocumentTest, LookupsFollowLinesAddedInFrontOfThem) {
+  const std::string file = writeFile("moved.ini", "[a]\n[b]\nk = in b\nK = second\n[c]\nk = in c\n");
+  ASSERT_TRUE(openIniFile(file));
+  ASSERT_TRUE(selectIniGroup("b"));
+  EXPECT_EQ(readIniString("k", kDefault), "in b");
+  ASSERT_TRUE(selectIniGroup("c"));
+  EXPECT_EQ(readIniString("K", kDefault), "in c");
+  selectIniGroup("");
+  writeIniString("t", "top");  // [a] now stands where [b] stood, [b] where [c] did
+  ASSERT_TRUE(selectIniGroup("a"));
+  EXPECT_EQ(readIniString("k", kDefault), kDefault);
+  writeIniString("k", "in a");
+  writeIniString("k2", "also a");
+  ASSERT_TRUE(selectIniGroup("b"));
+  EXPECT_EQ(readIniString("k", kDefault), "in b");
+  EXPECT_EQ(readIniString("k2", kDefault), kDefault);
+  writeIniString("K", "new b");
+  ASSERT_TRUE(selectIniGroup("c"));
+  EXPECT_EQ(readIniString("k", kDefault), "in c");
+  ASSERT_TRUE(selectIniGroup("a"));
+  EXPECT_EQ(readIniString("K", kDefault), "in a");
+  EXPECT_EQ(readIniString("k2", kDefault), "also a");
+  closeIniFile();
+  EXPECT_EQ(bytesOf(file), kMark + "\nt = top\n[a]\nk = in a\nk2 = also a\n[b]\nK = new b\nK = second\n[c]\nk = in c\n");
+}
+
 TEST_F(IniDocumentTest, PlacesNewTopLevelKeys) {
   const struct {
     const char* what;
