@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <new>
+#include <cstddef>
 #include <string_view>
 
 namespace zandrel {
@@ -111,8 +111,22 @@ void parseLine(std::string_view line, std::vector<IniNode>& nodes) {
   nodes.push_back(std::move(node));
 }
 
+// The lines that hold anything, an upper bound of the nodes they give.
+size_t countLines(std::string_view text) {
+  size_t lines = 0;
+  bool atStart = true;
+  for (const char c : text) {
+    const bool lineEnd = c == '\r' || c == '\n';
+    if (atStart && !lineEnd) ++lines;
+    atStart = lineEnd;
+  }
+  return lines;
+}
+
 std::vector<IniNode> parseText(std::string_view text) {
   std::vector<IniNode> nodes;
+  // Room for every line at once: growing the list would hold it twice.
+  nodes.reserve(countLines(text));
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find_first_of("\r\n", pos);
@@ -124,31 +138,58 @@ std::vector<IniNode> parseText(std::string_view text) {
   return nodes;
 }
 
-// The whole of a regular file: the reading ends with the file itself, so a
-// named pipe or a device, whose reading would block or never end, is refused.
+// The whole of a regular file of at most kIniMaxFileBytes: the reading ends
+// with the file itself, so a named pipe or a device, whose reading would block
+// or never end, is refused. The size is taken from the file first, so a sparse
+// file of any claimed size costs nothing; a file that grows while it is read
+// is refused at the limit all the same.
 std::optional<std::string> readWholeFile(const std::string& path) {
   struct stat status;
   const UniqueFd fd = openRegularFile(path, &status);
-  if (!fd.valid()) return std::nullopt;
-  return readToEnd(fd.get(), static_cast<size_t>(std::max<off_t>(status.st_size, 0)));
+  if (!fd.valid() || status.st_size < 0 || static_cast<uintmax_t>(status.st_size) > kIniMaxFileBytes) {
+    return std::nullopt;
+  }
+  std::string bytes(static_cast<size_t>(status.st_size) + 1, '\0');
+  size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) {
+      if (bytes.size() > kIniMaxFileBytes) return std::nullopt;
+      bytes.resize(std::min(bytes.size() * 2 + 4096, kIniMaxFileBytes + 1));
+    }
+    const ssize_t got = readSome(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  bytes.resize(done);
+  return bytes;
 }
 
-// The nodes of the current section: behind the group line (or from the first
-// node at the top level) up to the next group line.
-std::pair<size_t, size_t> currentSection(const IniDocument& document) {
-  const size_t begin = document.currentGroup ? *document.currentGroup + 1 : 0;
-  size_t end = begin;
-  while (end < document.nodes.size() && document.nodes[end].kind != IniNode::Kind::Group) ++end;
-  return {begin, end};
+std::string foldedName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = foldAscii(c);
+  return folded;
+}
+
+// The index of the current section: the nodes behind `currentGroup` (or from
+// the first node at the top level) up to the next group line.
+IniSectionIndex& currentSection(IniDocument& document) {
+  IniSectionIndex& section = document.section;
+  if (section.built && section.group == document.currentGroup) return section;
+  section = IniSectionIndex{true, document.currentGroup, 0, {}};
+  size_t end = document.currentGroup ? *document.currentGroup + 1 : 0;
+  for (; end < document.nodes.size() && document.nodes[end].kind != IniNode::Kind::Group; ++end) {
+    const IniNode& node = document.nodes[end];
+    if (node.kind == IniNode::Kind::Key) section.keys.emplace(foldedName(node.key), end);  // the first one stays
+  }
+  section.end = end;
+  return section;
 }
 
 IniNode* findKey(IniDocument& document, const std::string& key) {
-  const auto [begin, end] = currentSection(document);
-  for (size_t i = begin; i < end; ++i) {
-    IniNode& node = document.nodes[i];
-    if (node.kind == IniNode::Kind::Key && sameName(node.key, key)) return &node;
-  }
-  return nullptr;
+  const IniSectionIndex& section = currentSection(document);
+  const auto found = section.keys.find(foldedName(key));
+  return found == section.keys.end() ? nullptr : &document.nodes[found->second];
 }
 
 std::string renderDocument(const IniDocument& document) {
@@ -194,7 +235,7 @@ ThreadDocument::~ThreadDocument() { closeDocument(document); }
 
 }  // namespace
 
-bool openIniFile(const std::string& path) try {
+bool openIniFile(const std::string& path) {
   IniDocument& document = tCurrent.document;
   closeDocument(document);
   const std::optional<std::string> bytes = readWholeFile(path);
@@ -208,11 +249,6 @@ bool openIniFile(const std::string& path) try {
   document.isUtf8 = !content.empty();
   document.nodes = parseText(text);
   return true;
-} catch (const std::bad_alloc&) {
-  // A file larger than the memory there is (a sparse one of any claimed size)
-  // reads like one that does not open, instead of ending the program.
-  tCurrent.document = IniDocument();
-  return false;
 }
 
 bool createIniFile(const std::string& path) {
@@ -266,10 +302,12 @@ void writeIniString(const std::string& key, const std::string& value) {
     node->key = key;
     node->text = value;
   } else {
-    // Key lines are only ever inserted behind the current group line, so the
-    // index of that line stays valid.
-    const size_t end = currentSection(document).second;
-    document.nodes.insert(document.nodes.begin() + static_cast<std::ptrdiff_t>(end), {IniNode::Kind::Key, key, value});
+    // Key lines are only ever inserted at the end of the current section, so
+    // the group line and every line of the section keep their index.
+    IniSectionIndex& section = currentSection(document);
+    document.nodes.insert(document.nodes.begin() + static_cast<std::ptrdiff_t>(section.end),
+                          {IniNode::Kind::Key, key, value});
+    section.keys.emplace(foldedName(key), section.end++);
   }
   document.changed = true;
 }

@@ -6,9 +6,10 @@
 // Reading: a file that starts with the UTF-8 byte-order mark is UTF-8 (a byte
 // that does not belong to a valid sequence becomes U+FFFD); any other file is
 // ISO-8859-1. NUL bytes become U+FFFD as well, so no text handed on to C
-// string interfaces is cut short. The whole file is read, however large: the
-// program writes files of any size. Named pipes, devices and folders do not
-// open, so a read always ends with the file.
+// string interfaces is cut short. A file larger than kIniMaxFileBytes opens as
+// none, as an unreadable one does, so no file can take the memory or the time
+// of a start; named pipes, devices and folders do not open either, so a read
+// always ends with the file.
 //
 // Writing: the whole text replaces the file at closeIniFile, through the
 // shared file replacement (engine/file_replace.h): the old file stays whole
@@ -23,11 +24,17 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/file_replace.h"
 
 namespace zandrel {
+
+// Far beyond any real settings or language file (100,000 search locations of
+// 70-byte paths fit), small enough that reading the largest file there may be
+// takes a few hundred MiB at the very most.
+inline constexpr std::size_t kIniMaxFileBytes = 8 * 1024 * 1024;
 
 // One line of a document.
 struct IniNode {
@@ -35,6 +42,16 @@ struct IniNode {
   Kind kind = Kind::Key;
   std::string key;   // key lines only, as the file spells it, trailing blanks and tabs removed
   std::string text;  // the group's name, the comment's text, or the key's value
+};
+
+// Where the keys of one section stand, so that a lookup takes no walk through
+// the section: built at the first lookup after a group is selected, and kept
+// up to date by the key lines added to it.
+struct IniSectionIndex {
+  bool built = false;
+  std::optional<std::size_t> group;  // the section's group line, as IniDocument::currentGroup
+  std::size_t end = 0;               // the next group line, or the end of the nodes
+  std::unordered_map<std::string, std::size_t> keys;  // key with A to Z folded -> its first line
 };
 
 struct IniDocument {
@@ -49,6 +66,7 @@ struct IniDocument {
   std::optional<std::string> pendingGroup;  // selected, not in the document until written to
   bool changed = false;
   bool isUtf8 = false;
+  IniSectionIndex section;
 };
 
 // Closes the thread's previous document first. False when the file is missing

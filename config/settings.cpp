@@ -49,8 +49,7 @@ int64_t parseSettingsNumber(const std::string& text) {
   if (text[pos] == '+' || text[pos] == '-') negative = text[pos++] == '-';
   int base = 10;
   if (pos < text.size() && (text[pos] == '$' || text[pos] == '%')) base = text[pos++] == '$' ? 16 : 2;
-  const uint64_t value = readLeadingDigits(std::string_view(text).substr(pos), base).value;
-  return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
+  return readSignedDigits(std::string_view(text).substr(pos), base, negative);
 }
 
 void saveSettings() {

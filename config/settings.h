@@ -16,7 +16,7 @@ void loadSettings();
 
 // A number as the settings file holds it: blanks and tabs, an optional sign,
 // then "$" and hexadecimal digits, "%" and binary digits, or decimal digits;
-// 0 without digits.
+// 0 without digits. A number beyond the 64-bit range saturates.
 int64_t parseSettingsNumber(const std::string& text);
 
 }  // namespace zandrel

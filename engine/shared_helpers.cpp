@@ -77,13 +77,17 @@ LeadingDigits readLeadingDigits(std::string_view text, int base, uint64_t ceilin
   return digits;
 }
 
+int64_t readSignedDigits(std::string_view text, int base, bool negative) {
+  // The ceiling lets "-9223372036854775808" through whole.
+  const uint64_t ceiling = static_cast<uint64_t>(INT64_MAX) + (negative ? 1 : 0);
+  const uint64_t value = readLeadingDigits(text, base, ceiling).value;
+  return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
+}
+
 int64_t parseSignedInteger(std::string_view text) {
   const bool negative = !text.empty() && text[0] == '-';
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
-  // The ceiling lets "-9223372036854775808" through whole.
-  const uint64_t ceiling = static_cast<uint64_t>(INT64_MAX) + (negative ? 1 : 0);
-  const uint64_t value = readLeadingDigits(text, 10, ceiling).value;
-  return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
+  return readSignedDigits(text, 10, negative);
 }
 
 int64_t parseLeadingInteger(std::string_view text) {

@@ -30,6 +30,10 @@ struct LeadingDigits {
 };
 LeadingDigits readLeadingDigits(std::string_view text, int base, uint64_t ceiling = UINT64_MAX);
 
+// The digits of the base at the very start of a text as a signed number,
+// negative when asked: too many digits saturate at INT64_MAX or INT64_MIN.
+int64_t readSignedDigits(std::string_view text, int base, bool negative);
+
 // The decimal integer at the very start of a text: an optional sign, then
 // digits; 0 when there are none. Too many digits saturate.
 int64_t parseSignedInteger(std::string_view text);

@@ -188,12 +188,17 @@ GtkWidget* captionLabel(const Gadget& g);
 void applyFont(Gadget& g);
 void applyFontToLabel(GtkWidget* label, int font);
 
-// A label asks for no more width than its screen leaves; a longer text ends in "…".
+// A label asks for no more width than its screen leaves; a longer text ends in
+// "…". What it lays out is cut where no screen could show more.
 void boundLabel(GtkWidget* label);
-// A tooltip drawn wrapped within the screen and cut where it would be taller.
+// A one-line text cut the same way, for titles drawn without such a label.
+std::string screenLine(const std::string& text);
+// A tooltip drawn wrapped within the screen and cut where it would be taller,
+// kept on the monitor; its label is built when it first shows.
 void setBoundedToolTip(GtkWidget* widget, const std::string& text);
+bool toolTipLabelBuilt(GtkWidget* widget);
 // The text of a message box: wrapped when wider than the screen, scrolling
-// when still taller than it.
+// when still taller than it, and cut after about twenty screens.
 GtkWidget* boundedMessage(const std::string& text);
 
 // Lists: a text column drawing its cells from the rows' bytes.

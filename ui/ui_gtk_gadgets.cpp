@@ -110,7 +110,7 @@ void renderRowText(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeMode
 
 GtkTreeViewColumn* newTextColumn(const std::string& title, int width, bool fixedWidth) {
   GtkTreeViewColumn* column = gtk_tree_view_column_new();
-  gtk_tree_view_column_set_title(column, displayName(title).c_str());
+  gtk_tree_view_column_set_title(column, screenLine(displayName(title)).c_str());
   GtkCellRenderer* text = gtk_cell_renderer_text_new();
   gtk_tree_view_column_pack_start(column, text, TRUE);
   gtk_tree_view_column_set_cell_data_func(column, text, renderRowText, nullptr, nullptr);

@@ -233,7 +233,7 @@ void setColumnTitle(int list, int column, const std::string& title) {
   if (g == nullptr) return;
   GtkTreeViewColumn* c = viewColumn(*g, column);
   if (c == nullptr) return;
-  gtk_tree_view_column_set_title(c, displayName(title).c_str());
+  gtk_tree_view_column_set_title(c, screenLine(displayName(title)).c_str());
   g_object_set_data_full(G_OBJECT(c), "zandrel-title", g_strdup(title.c_str()), g_free);
 }
 

@@ -20,6 +20,9 @@ constexpr const char* kToolTipKey = "zandrel-tooltip";
 constexpr const char* kToolTipLabelKey = "zandrel-tooltip-label";
 constexpr const char* kToolTipConnectedKey = "zandrel-tooltip-connected";
 constexpr const char* kToolTipLimitKey = "zandrel-tooltip-limit";
+constexpr const char* kToolTipWatchedKey = "zandrel-tooltip-watched";
+// A message box scrolls through no more than this many screens of text.
+constexpr size_t kMessageScreens = 20;
 
 GdkRectangle monitorOf(GtkWidget* widget) {
   GdkScreen* screen = widget != nullptr && gtk_widget_has_screen(widget) ? gtk_widget_get_screen(widget)
@@ -71,11 +74,91 @@ std::string firstChars(const std::string& text, size_t count) {
   return std::string(text.c_str(), end);
 }
 
+// The widths of the widget's font, in pixels: a line's height and the
+// average character's width.
+struct FontSize {
+  int lineHeight = 1;
+  int charWidth = 1;
+};
+
+// The widget's font, or the default one without a widget.
+FontSize fontSizeOf(GtkWidget* widget) {
+  PangoContext* context = widget != nullptr ? PANGO_CONTEXT(g_object_ref(gtk_widget_get_pango_context(widget)))
+                                            : gdk_pango_context_get();
+  PangoFontMetrics* metrics = pango_context_get_metrics(context, pango_context_get_font_description(context),
+                                                        pango_context_get_language(context));
+  FontSize size;
+  size.lineHeight =
+      std::max(1, PANGO_PIXELS(pango_font_metrics_get_ascent(metrics) + pango_font_metrics_get_descent(metrics)));
+  size.charWidth = std::max(1, PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(metrics)));
+  pango_font_metrics_unref(metrics);
+  g_object_unref(context);
+  return size;
+}
+
+// More characters than one line across the screen can show: none is narrower
+// than an eighth of the average, even in a smaller font set later.
+size_t lineCharLimit(GtkWidget* widget) {
+  return static_cast<size_t>(textWidthLimit(widget) / std::max(1, fontSizeOf(widget).charWidth / 8));
+}
+
+// The text cut to `limit` characters, the last of them "…", when it is longer.
+std::string cutToChars(const std::string& text, size_t limit) {
+  if (limit == 0 || charCount(text) <= limit) return text;
+  return firstChars(text, limit - 1) + "\xE2\x80\xA6";
+}
+
+// A one-line label never lays out more than the screen can show of it; the
+// rest would only cost time at every size request and drawing.
+void cutLabelToScreen(GtkWidget* label) {
+  const std::string text = gtk_label_get_text(GTK_LABEL(label));
+  const std::string cut = cutToChars(text, lineCharLimit(label));
+  if (cut.size() != text.size()) gtk_label_set_text(GTK_LABEL(label), cut.c_str());
+}
+
+void onLabelTextChanged(GObject* label, GParamSpec*, gpointer) { cutLabelToScreen(GTK_WIDGET(label)); }
+
+// The start of a text that takes no more than `lines` lines of `lineChars`
+// characters each, every line end starting a line of its own, and that holds
+// no run of more than `runChars` characters without a blank; "…" where it was
+// cut. Laying out takes time that grows faster than the text, the more so for
+// a run that must be broken between characters, so what cannot be shown is
+// never laid out.
+std::string firstLines(const std::string& text, size_t lineChars, size_t lines, size_t runChars) {
+  lineChars = std::max<size_t>(1, lineChars);
+  size_t used = 1;       // lines taken, the current one included
+  size_t lineUsed = 0;   // characters on the current line
+  size_t run = 0;        // characters since the last blank
+  const char* const start = text.c_str();
+  const char* const end = start + text.size();
+  for (const char* p = start; p < end; p = g_utf8_next_char(p)) {
+    if (*p == '\n' || *p == '\r') {
+      if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+      ++used;
+      lineUsed = run = 0;
+    } else {
+      if (lineUsed == lineChars) {
+        ++used;
+        lineUsed = 0;
+      }
+      ++lineUsed;
+      run = *p == ' ' || *p == '\t' ? 0 : run + 1;
+    }
+    if (used > lines || run > runChars) return std::string(start, p) + "\xE2\x80\xA6";  // ellipsis
+  }
+  return text;
+}
+
 // The label a tooltip shows: wrapped within the screen, cut where it would
-// still be taller than limit.
+// still be taller than limit. Only what might fit is laid out: as many lines
+// as the screen holds, of characters a quarter of the average width.
 GtkWidget* newToolTipLabel(const std::string& text, int limit) {
-  std::string shown = text;
-  GtkWidget* label = gtk_label_new(shown.c_str());
+  GtkWidget* label = gtk_label_new(nullptr);
+  const FontSize font = fontSizeOf(label);
+  const auto lineChars = static_cast<size_t>(textWidthLimit(label) / std::max(1, font.charWidth / 4));
+  const auto lines = static_cast<size_t>(std::max(1, limit / font.lineHeight));
+  std::string shown = firstLines(text, lineChars, lines, lineChars * lines);
+  gtk_label_set_text(GTK_LABEL(label), shown.c_str());
   wrapWhenWide(label);
   for (int height = heightOf(label); height > limit && !shown.empty(); height = heightOf(label)) {
     const size_t keep = std::max<size_t>(1, charCount(shown) * static_cast<size_t>(limit) / static_cast<size_t>(height));
@@ -96,16 +179,49 @@ GtkWidget* keepToolTipLabel(GtkWidget* widget, const char* text) {
   return label;
 }
 
+// The toolkit puts a tooltip below the pointer, or above the widget when it
+// does not fit below, even where that is off the screen: a tall one is moved
+// back onto the monitor under the pointer.
+void keepOnMonitor(GtkWidget* window) {
+  if (!gtk_widget_get_mapped(window)) return;
+  GdkScreen* screen = gtk_widget_get_screen(window);
+  int pointerX = 0, pointerY = 0;
+  gdk_display_get_pointer(gdk_screen_get_display(screen), nullptr, &pointerX, &pointerY, nullptr);
+  GdkRectangle monitor;
+  gdk_screen_get_monitor_geometry(screen, gdk_screen_get_monitor_at_point(screen, pointerX, pointerY), &monitor);
+  int x = 0, y = 0;
+  gtk_window_get_position(GTK_WINDOW(window), &x, &y);
+  GtkAllocation size;
+  gtk_widget_get_allocation(window, &size);
+  const int placedX = std::max(monitor.x, std::min(x, monitor.x + monitor.width - size.width));
+  const int placedY = std::max(monitor.y, std::min(y, monitor.y + monitor.height - size.height));
+  if (placedX != x || placedY != y) gtk_window_move(GTK_WINDOW(window), placedX, placedY);
+}
+
+void onToolTipMapped(GtkWidget* window, gpointer) { keepOnMonitor(window); }
+
+void onToolTipResized(GtkWidget* window, GtkAllocation*, gpointer) { keepOnMonitor(window); }
+
+// Once per tooltip window: the toolkit shares one among all widgets.
+void watchToolTipWindow(GtkWidget* label) {
+  GtkWidget* window = gtk_widget_get_toplevel(label);
+  if (!GTK_IS_WINDOW(window) || g_object_get_data(G_OBJECT(window), kToolTipWatchedKey) != nullptr) return;
+  g_object_set_data(G_OBJECT(window), kToolTipWatchedKey, GINT_TO_POINTER(1));
+  g_signal_connect_after(window, "map", G_CALLBACK(onToolTipMapped), nullptr);
+  g_signal_connect_after(window, "size-allocate", G_CALLBACK(onToolTipResized), nullptr);
+}
+
 gboolean onQueryToolTip(GtkWidget* widget, gint, gint, gboolean, GtkTooltip* tooltip, gpointer) {
   const auto* text = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), kToolTipKey));
   if (text == nullptr || *text == '\0') return FALSE;
   auto* label = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(widget), kToolTipLabelKey));
-  // Built for another monitor (or before the widget had one): build it again.
+  // Not built yet, or built for another monitor (or before the widget had one).
   if (label == nullptr || GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kToolTipLimitKey)) !=
                               textHeightLimit(widget)) {
     label = keepToolTipLabel(widget, text);
   }
   gtk_tooltip_set_custom(tooltip, label);
+  watchToolTipWindow(label);
   return TRUE;
 }
 
@@ -119,7 +235,11 @@ void boundLabel(GtkWidget* label) {
   gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
   gtk_label_set_max_width_chars(GTK_LABEL(label), 100000);
   g_signal_connect_after(label, "size-request", G_CALLBACK(clampWidth), nullptr);
+  cutLabelToScreen(label);
+  g_signal_connect(label, "notify::label", G_CALLBACK(onLabelTextChanged), nullptr);
 }
+
+std::string screenLine(const std::string& text) { return cutToChars(text, lineCharLimit(nullptr)); }
 
 void setBoundedToolTip(GtkWidget* widget, const std::string& text) {
   if (widget == nullptr) return;
@@ -131,16 +251,24 @@ void setBoundedToolTip(GtkWidget* widget, const std::string& text) {
   }
   const std::string shown = displayName(text);
   g_object_set_data_full(G_OBJECT(widget), kToolTipKey, g_strdup(shown.c_str()), g_free);
-  if (shown.empty()) {
-    g_object_set_data(G_OBJECT(widget), kToolTipLabelKey, nullptr);
-  } else {
-    keepToolTipLabel(widget, shown.c_str());
-  }
+  // Built when it is first shown: a language switch sets every tooltip, and
+  // laying out a long text takes far longer than keeping it.
+  g_object_set_data(G_OBJECT(widget), kToolTipLabelKey, nullptr);
   gtk_widget_set_has_tooltip(widget, text.empty() ? FALSE : TRUE);
 }
 
+bool toolTipLabelBuilt(GtkWidget* widget) {
+  return widget != nullptr && g_object_get_data(G_OBJECT(widget), kToolTipLabelKey) != nullptr;
+}
+
 GtkWidget* boundedMessage(const std::string& text) {
-  GtkWidget* label = gtk_label_new(displayName(text).c_str());
+  GtkWidget* label = gtk_label_new(nullptr);
+  const FontSize font = fontSizeOf(label);
+  const auto lineChars = static_cast<size_t>(textWidthLimit(label) / font.charWidth);
+  const auto screenLines = static_cast<size_t>(std::max(1, textHeightLimit(label) / font.lineHeight));
+  // A run without blanks is broken between characters, the slowest layout of all: one screen of it at most.
+  const std::string shown = firstLines(displayName(text), lineChars, kMessageScreens * screenLines, lineChars * screenLines);
+  gtk_label_set_text(GTK_LABEL(label), shown.c_str());
   gtk_misc_set_padding(GTK_MISC(label), 10, 10);
   wrapWhenWide(label);
   const int limit = textHeightLimit(label);

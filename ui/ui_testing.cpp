@@ -653,6 +653,54 @@ GdkRectangle screenRect(int gadget) {
   return g == nullptr ? GdkRectangle{} : onScreen(g->outer);
 }
 
+bool toolTipLabelBuilt(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  return g != nullptr && detail::toolTipLabelBuilt(g->outer);
+}
+
+namespace {
+
+// The toolkit's tooltip window while it is shown, else nullptr.
+GtkWidget* shownToolTipWindow() {
+  GtkWidget* shown = nullptr;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* w = windows; w != nullptr && shown == nullptr; w = w->next) {
+    GtkWidget* window = GTK_WIDGET(w->data);
+    if (gtk_widget_get_mapped(window) && g_strcmp0(gtk_widget_get_name(window), "gtk-tooltip") == 0) shown = window;
+  }
+  g_list_free(windows);
+  return shown;
+}
+
+// Pumps until the tooltip window is shown or gone, as asked, for a few seconds at most.
+GtkWidget* waitForToolTip(bool wanted) {
+  for (int i = 0; i < 500; ++i) {
+    pumpEvents();
+    GtkWidget* window = shownToolTipWindow();
+    if ((window != nullptr) == wanted) return window;
+    g_usleep(10000);
+  }
+  return shownToolTipWindow();
+}
+
+}  // namespace
+
+GdkRectangle hoverToolTip(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  if (g == nullptr || !gtk_widget_get_mapped(g->outer)) return GdkRectangle{};
+  // No waiting for the usual delay.
+  g_object_set(gtk_settings_get_default(), "gtk-tooltip-timeout", 1, "gtk-tooltip-browse-timeout", 1, nullptr);
+  GdkDisplay* display = gtk_widget_get_display(g->outer);
+  GdkScreen* screen = gtk_widget_get_screen(g->outer);
+  const GdkRectangle where = onScreen(g->outer);
+  gdk_display_warp_pointer(display, screen, where.x + where.width / 2, where.y + where.height / 2);
+  GtkWidget* window = waitForToolTip(true);
+  const GdkRectangle shown = window != nullptr ? onScreen(window) : GdkRectangle{};
+  gdk_display_warp_pointer(display, screen, 0, 0);
+  waitForToolTip(false);
+  return shown;
+}
+
 namespace {
 
 // The label's whole text in the label's own font, never shortened.

@@ -63,6 +63,15 @@ void closeMenusOf(int menuItem);
 // The gadget's outer rectangle in screen coordinates.
 GdkRectangle screenRect(int gadget);
 
+// Whether the gadget's tooltip label is built yet: it is built when the
+// tooltip first shows.
+bool toolTipLabelBuilt(int gadget);
+// Moves the pointer onto the middle of the gadget and waits, a few seconds at
+// most, for the toolkit to show its tooltip; the rectangle the tooltip window
+// then takes on the screen, empty when none showed. The pointer is moved off
+// again and the tooltip gone before it returns.
+GdkRectangle hoverToolTip(int gadget);
+
 // The first widget in the tree under root, root included and depth first,
 // that wanted accepts; the tree under skip is passed over.
 GtkWidget* findWidget(GtkWidget* root, const std::function<bool(GtkWidget*)>& wanted, GtkWidget* skip = nullptr);

@@ -209,6 +209,57 @@ TEST_F(LanguageWindowTest, ALongTextOpensTheFileMenuWithinTheScreen) {
   EXPECT_EQ(ui::menuItemText(MainMenu, StartSearchItem), "Start searching");
 }
 
+// Every text as long as a language file within the size limit allows, each
+// one word: the switch keeps every text whole, lays out only what the screen
+// can show, and builds no tooltip before it is shown.
+TEST_F(LanguageWindowTest, HugeTextsAreKeptWholeAndShownBounded) {
+  std::string file = kBom + "\n";
+  std::map<int, std::string> texts;
+  for (int index = 0; index < kUiStringCount; ++index) {
+    texts[index] = std::string(70000, static_cast<char>('a' + index % 26));
+    file += std::to_string(index) + " = " + texts[index] + "\n";
+  }
+  texts.erase(83);
+  writeFile("Huge.lng", file);
+  restartWithLanguageFiles();
+  choose(LanguageFileItemBase);
+  ASSERT_EQ(gLanguage, "Huge.lng");
+  expectEnglishBut(texts);
+
+  for (const auto& [gadget, index] : kSelfTipCaptions) {
+    EXPECT_EQ(ui::gadgetText(gadget), texts[index]) << gadget;
+    EXPECT_EQ(ui::toolTip(gadget), texts[index]) << gadget;
+    EXPECT_LE(drive::screenRect(gadget).width, gdk_screen_width()) << gadget;
+  }
+  for (const int gadget : {WebsiteLink, ExtensionsField, MinSizeField, MaxSizeField, AddLocationButton,
+                           RemoveLocationButton, ClearLocationsButton}) {
+    EXPECT_FALSE(ui::toolTip(gadget).empty()) << gadget;
+  }
+  for (int gadget = 0; gadget < 2000; ++gadget) {
+    EXPECT_FALSE(drive::toolTipLabelBuilt(gadget)) << gadget << " built before it shows";
+  }
+  EXPECT_EQ(ui::panelTabText(MainPanel, 0), texts[63]);
+  EXPECT_EQ(ui::columnTitle(ResultsList, 1), texts[40]);
+  EXPECT_EQ(ui::menuItemText(MainMenu, StartSearchItem), texts[97]);
+
+  // Shown, the tooltip lies on the screen; a message box shows the start of its text.
+  ui::setGadgetState(MainPanel, OptionsTab);
+  settle();
+  const GdkRectangle tip = drive::hoverToolTip(SubdirsCheckBox);
+  EXPECT_GT(tip.width, 0);
+  EXPECT_TRUE(drive::toolTipLabelBuilt(SubdirsCheckBox));
+  EXPECT_GE(tip.x, 0);
+  EXPECT_GE(tip.y, 0);
+  EXPECT_LE(tip.x + tip.width, gdk_screen_width());
+  EXPECT_LE(tip.y + tip.height, gdk_screen_height());
+  const auto [title, text] = searchErrorBox();
+  EXPECT_EQ(title, texts[31]);
+  const std::string ellipsis = "\xE2\x80\xA6";
+  ASSERT_TRUE(text.ends_with(ellipsis));
+  EXPECT_LT(text.size(), texts[59].size());
+  EXPECT_TRUE(texts[59].starts_with(text.substr(0, text.size() - ellipsis.size())));
+}
+
 TEST_F(LanguageWindowTest, FileWithOnlyKeyFiveChangesOnlyTextFive) {
   writeFile("Solo.lng", "5 = F\xFCge hinzu\n");  // no byte-order mark: ISO-8859-1
   restartWithLanguageFiles();

@@ -265,6 +265,11 @@ TEST_F(SettingsWindowTest, ReadingRules) {
        .minSize = -5},
       // The limit is shown even while the fields stay disabled.
       {.name = "binary maximum", .file = "[size]\nmax = %101\n", .maximum = "5", .maxSize = 5},
+      // Out of range: the nearest end, not a wrapped number.
+      {.name = "limits beyond 64 bits",
+       .file = "[size]\noption = 2\nmin = -9223372036854775809\nmax = 18446744073709551615\n",
+       .sizeOption = SizeIncludeOption, .maximum = "9223372036854775807", .minSize = INT64_MIN,
+       .maxSize = INT64_MAX},
       {.name = "extensions", .file = "[extension]\noption = 2\nextensions =  txt doc \n",
        .extensionOption = ExtensionIncludeOption, .extensions = "txt doc"},
       {.name = "extension option 0", .file = "[extension]\noption = 0\n", .extensionOption = ExtensionExcludeOption},
@@ -373,7 +378,7 @@ TEST_F(SettingsWindowTest, AFileInALockedFolderIsWrittenInPlace) {
 
 TEST(ParseSettingsNumber, ReadsTheLeadingNumber) {
   const struct {
-    const char* text;
+    std::string text;
     int64_t value;
   } cases[] = {
       {"", 0},          {"   ", 0},       {"abc", 0},       {"12abc", 12},    {"007", 7},
@@ -381,6 +386,12 @@ TEST(ParseSettingsNumber, ReadsTheLeadingNumber) {
       {"$ff", 255},     {"$FF", 255},     {"$fG", 15},      {"-$10", -16},    {"$", 0},
       {"%101", 5},      {"%102", 2},      {"%", 0},         {"1 2", 1},       {"1.5", 1},
       {"9223372036854775807", INT64_MAX}, {"-9223372036854775808", INT64_MIN},
+      // Beyond the range: the nearest end, never a wrapped value.
+      {"9223372036854775808", INT64_MAX}, {"18446744073709551615", INT64_MAX},
+      {"18446744073709551616", INT64_MAX}, {"-9223372036854775809", INT64_MIN},
+      {"-18446744073709551615", INT64_MIN}, {"$FFFFFFFFFFFFFFFF", INT64_MAX},
+      {"$8000000000000000", INT64_MAX}, {"-$8000000000000000", INT64_MIN},
+      {"-$8000000000000001", INT64_MIN}, {"%" + std::string(64, '1'), INT64_MAX},
   };
   for (const auto& c : cases) EXPECT_EQ(parseSettingsNumber(c.text), c.value) << '"' << c.text << '"';
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -924,6 +925,17 @@ TEST_F(UiTest, LongCaptionsAreDrawnWithinTheScreen) {
   }
   EXPECT_EQ(menuItemText(1, 100), kLongText);
   EXPECT_EQ(menuLayout(1)[2], kLongText + ">");
+
+  // A caption no screen could show is kept whole, but laid out only as far as
+  // a screen reaches.
+  const std::string endless(200000, 'i');
+  for (const int gadget : {10, 11, 13}) {
+    setGadgetText(gadget, endless);
+    settle();
+    EXPECT_EQ(gadgetText(gadget), endless) << gadget;
+    EXPECT_LE(drive::screenRect(gadget).width, limit) << gadget;
+    EXPECT_LT(drive::captionTextWidth(gadget), 20 * limit) << gadget;
+  }
 }
 
 // What the toolkit would show as the gadget's tooltip: the size its window asks for.
@@ -950,12 +962,17 @@ TEST_F(UiTest, LongToolTipsFitTheScreen) {
   open();
   std::string words;
   for (int i = 0; i < 3000; ++i) words += "word ";
+  std::string lines;
+  for (int i = 0; i < 5000; ++i) lines += "line\n";
   buttonGadget(10, 0, 0, 80, 25, "button");
-  for (const std::string& text : {kLongText, words}) {
+  // The last is far more than any screen holds, in one word.
+  for (const std::string& text : {kLongText, words, lines, std::string(100000, 'x')}) {
     setToolTip(10, text);
     EXPECT_EQ(toolTip(10), text);
+    EXPECT_FALSE(drive::toolTipLabelBuilt(10)) << "built before it shows";
     const std::optional<GtkRequisition> size = toolTipSize(10);
     ASSERT_TRUE(size.has_value());
+    EXPECT_TRUE(drive::toolTipLabelBuilt(10));
     EXPECT_LE(size->width, gdk_screen_width());
     EXPECT_LE(size->height, gdk_screen_height());
   }
@@ -973,20 +990,61 @@ TEST_F(UiTest, LongToolTipsFitTheScreen) {
   EXPECT_TRUE(toolTipSize(11).has_value());
 }
 
+// A tooltip as tall as the screen allows, on a gadget in the middle of the
+// screen: room neither below nor above it, yet the tooltip shows whole on the
+// monitor.
+TEST_F(UiTest, TallToolTipsShowInsideTheMonitor) {
+  open(400, 300);
+  buttonGadget(10, 0, 0, 80, 25, "top left");
+  buttonGadget(11, 320, 275, 80, 25, "bottom right");
+  setToolTip(10, kLongText);
+  setToolTip(11, kLongText);
+  settle();
+  GdkScreen* screen = gdk_screen_get_default();
+  for (const int gadget : {10, 11}) {
+    SCOPED_TRACE(gadget);
+    const GdkRectangle where = drive::screenRect(gadget);
+    GdkRectangle monitor;
+    gdk_screen_get_monitor_geometry(
+        screen, gdk_screen_get_monitor_at_point(screen, where.x + where.width / 2, where.y + where.height / 2),
+        &monitor);
+    const GdkRectangle tip = drive::hoverToolTip(gadget);
+    ASSERT_GT(tip.width, 0) << "no tooltip showed";
+    EXPECT_GT(tip.height, monitor.height / 2);  // else there was room below or above
+    EXPECT_TRUE(within(tip, monitor)) << tip.x << "," << tip.y << " " << tip.width << "x" << tip.height;
+  }
+  // A short one keeps the toolkit's place, near the pointer.
+  setToolTip(10, "Add files");
+  const GdkRectangle small = drive::hoverToolTip(10);
+  const GdkRectangle button = drive::screenRect(10);
+  ASSERT_GT(small.width, 0);
+  EXPECT_LT(std::abs(small.y - (button.y + button.height / 2)), 100);
+}
+
 TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
   std::string manyLines;
-  for (int i = 0; i < 3000; ++i) manyLines += "- /some/folder/file" + std::to_string(i) + "\n";
+  for (int i = 0; i < 300; ++i) manyLines += "- /some/folder/file" + std::to_string(i) + "\n";
+  std::string endlessLines;
+  for (int i = 0; i < 3000; ++i) endlessLines += "- /some/folder/file" + std::to_string(i) + "\n";
   const struct {
     const char* what;
     std::string text;
+    bool cut;  // more than a box lays out: it shows the start and "…"
   } cases[] = {
-      {"one word wider than the screen", "A newer version '" + std::string(5000, '9') + "' is available"},
+      {"one word wider than the screen", "A newer version '" + std::string(5000, '9') + "' is available", false},
       {"long text with blanks", [] {
          std::string t;
          for (int i = 0; i < 900; ++i) t += "word ";
          return t;
-       }()},
-      {"more lines than the screen is high", manyLines},
+       }(), false},
+      {"more lines than the screen is high", manyLines, false},
+      {"lines for many screens", endlessLines, true},
+      {"one word for many screens", std::string(1000000, '9'), true},
+      {"a whole book", [] {
+         std::string t;
+         for (int i = 0; i < 200000; ++i) t += "word ";
+         return t;
+       }(), true},
   };
   for (const auto& c : cases) {
     for (const bool question : {true, false}) {
@@ -1001,7 +1059,17 @@ TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
       EXPECT_TRUE(within(box, screenArea())) << box.x << "," << box.y << " " << box.width << "x" << box.height;
       EXPECT_EQ(drive::lastDialogButtons().size(), question ? 2u : 1u);
       for (const GdkRectangle& button : drive::lastDialogButtons()) EXPECT_TRUE(within(button, box));
-      EXPECT_EQ(drive::lastDialogText(), c.text);
+      const std::string shown = drive::lastDialogText();
+      if (c.cut) {
+        const std::string ellipsis = "\xE2\x80\xA6";
+        ASSERT_TRUE(shown.ends_with(ellipsis));
+        const std::string start = shown.substr(0, shown.size() - ellipsis.size());
+        EXPECT_TRUE(c.text.starts_with(start));
+        EXPECT_GT(start.size(), 1000u);
+        EXPECT_LT(start.size(), c.text.size() / 2);
+      } else {
+        EXPECT_EQ(shown, c.text);
+      }
     }
   }
   // A short text is shown as before, on one line.
