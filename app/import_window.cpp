@@ -1,4 +1,4 @@
-#include "results/import_window.h"
+#include "app/import_window.h"
 
 #include "engine/messages.h"
 #include "engine/shared_helpers.h"
