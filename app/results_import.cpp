@@ -73,6 +73,7 @@ bool replaceWithImportedRows(const ImportCells& cells) {
   return true;
 }
 
+// The CSV import lets the toolkit draw once per this many lines.
 constexpr size_t kLinesPerTurn = 256;
 
 // The file's first line (up to CR or LF); nothing when it is not a file that opens.
