@@ -3,10 +3,11 @@
 #include <string>
 
 #include "app/program_state.h"
-#include "engine/file_replace.h"
+#include "app/result_rows.h"
 #include "bridge/messages.h"
-#include "bridge/results_list.h"
 #include "bridge/ui_strings.h"
+#include "engine/file_replace.h"
+#include "results/csv_format.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
@@ -14,8 +15,7 @@
 namespace zandrel {
 
 void exportResults() {
-  const int count = ui::rowCount(ResultsList);
-  if (count == 0) return;
+  if (ui::rowCount(ResultsList) == 0) return;
   const std::string chosen =
       ui::saveFileDialog(gUiText[kTextSaveFileAs], lastExportPath, gUiText[kTextAllFiles] + " (*.*)|*.*");
   if (chosen.empty()) return;
@@ -28,10 +28,25 @@ void exportResults() {
   if (written) {
     const ui::BusyCursor busy(MainWindow);
     std::string text;
-    for (int row = 0; row < count; ++row) {
-      appendPackedRow(text, static_cast<size_t>(row), resultRowCells(row), gStarEscape, gNewlineEscape);
-    }
+    forEachShownRow([&text](size_t row, const RowCells& cells) {
+      appendPackedRow(text, row, cells, gStarEscape, gNewlineEscape);
+    });
     written = file.commit(packResultsFile(text));
+  }
+  if (!written) showErrorMessage(gUiText[kTextCouldNotSaveFile]);
+}
+
+void exportCsvResults() {
+  if (ui::rowCount(ResultsList) == 0) return;
+  const std::string chosen = ui::saveFileDialog(gUiText[kTextSaveFileAs], lastExportPath, kCsvFilter);
+  if (chosen.empty()) return;
+  lastExportPath = withCsvExtension(chosen);
+  bool written = false;
+  {
+    const ui::BusyCursor busy(MainWindow);
+    std::string text = csvHeaderLine();
+    forEachShownRow([&text](size_t, const RowCells& cells) { text += csvLine(cells); });
+    written = replaceFile(lastExportPath, text);
   }
   if (!written) showErrorMessage(gUiText[kTextCouldNotSaveFile]);
 }

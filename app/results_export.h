@@ -1,4 +1,8 @@
 #pragma once
+// Saving ResultsList to a file the user names: the packed results file (the
+// Export button) and the CSV file (the Export drop-down's "CSV"). Both write
+// every row in list order and as shown, and share lastExportPath as the name
+// their dialog offers and remembers.
 
 namespace zandrel {
 
@@ -10,5 +14,13 @@ namespace zandrel {
 // "Couldn't save the file" and an old file stays as it was. Success shows
 // nothing.
 void exportResults();
+
+// The CSV export of ResultsList: asks for a file name (offering
+// lastExportPath), adds ".csv" to a name without extension, remembers the
+// name in lastExportPath and writes the file. Nothing happens without rows or
+// when the dialog is cancelled. A file that cannot be written whole gives the
+// error box "Couldn't save the file" and an old file stays as it was; success
+// shows nothing.
+void exportCsvResults();
 
 }  // namespace zandrel

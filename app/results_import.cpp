@@ -4,15 +4,15 @@
 #include <new>
 #include <optional>
 
+#include "app/import_window.h"
 #include "app/program_state.h"
-#include "engine/file_io.h"
+#include "app/result_rows.h"
 #include "bridge/results_list.h"
 #include "bridge/ui_strings.h"
-#include "engine/unique_fd.h"
 #include "bridge/worker_polling.h"
+#include "engine/file_io.h"
+#include "engine/unique_fd.h"
 #include "results/csv_format.h"
-#include "results/csv_results.h"
-#include "results/import_window.h"
 #include "results/packed_results.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
@@ -66,13 +66,15 @@ void parseBehindWindow(const std::string& text) {
 
 // Replaces the rows of ResultsList with those of the cells, or leaves the list
 // as it is and says false when a file name is too long.
-bool replaceResultRows(const ImportCells& cells) {
-  const auto ignore = [](const std::vector<std::string>&) {};
+bool replaceWithImportedRows(const ImportCells& cells) {
+  const auto ignore = [](const RowCells&) {};
   if (!forEachImportRow(cells, gStarEscape, gNewlineEscape, ignore)) return false;
-  ui::clearRows(ResultsList);
-  forEachImportRow(cells, gStarEscape, gNewlineEscape, appendResultRow);
+  replaceResultRows([&cells](const RowSink& add) { forEachImportRow(cells, gStarEscape, gNewlineEscape, add); });
   return true;
 }
+
+// The CSV import lets the toolkit draw once per this many lines.
+constexpr size_t kLinesPerTurn = 256;
 
 // The file's first line (up to CR or LF); nothing when it is not a file that opens.
 std::optional<std::string> firstLineOf(const std::string& path) {
@@ -115,7 +117,7 @@ void importResults(const std::string& given) {
   gImportCellsFit = true;
   parseBehindWindow(*text);
   text.reset();  // the cells hold all that is needed now
-  const bool refused = !gImportCellsFit || (!gImportRows.empty() && !replaceResultRows(gImportRows));
+  const bool refused = !gImportCellsFit || (!gImportRows.empty() && !replaceWithImportedRows(gImportRows));
   gImportRows.clear();
   if (refused) showImportRefused(path);
 }
@@ -124,6 +126,50 @@ void importDroppedResults(const std::string& droppedText) {
   const std::string path = droppedText.substr(0, droppedText.find('\n'));
   // An empty path would open the dialog; importResults tells CSV files from packed ones.
   if (!path.empty()) importResults(path);
+}
+
+void importCsvResults(const std::string& given) {
+  std::string path = given;
+  if (path.empty()) {
+    const std::vector<std::string> chosen = ui::openFileDialog(gUiText[kTextOpenFile], "", kCsvFilter, false);
+    if (chosen.empty()) return;
+    path = chosen.front();
+  }
+  const UniqueFd file = openRegularFile(path);
+  if (!file.valid()) return;
+
+  const bool windowOpen = openImportWindow();
+  // The whole file is read before the list changes: a file that turns out
+  // not to be a results file leaves the list as it was.
+  ImportCells records;
+  CsvReader reader(file.get());
+  reader.skipLine();
+  RowCells cells;
+  bool fits = true;
+  for (CsvReader::Record record = reader.next(cells); record != CsvReader::Record::End; record = reader.next(cells)) {
+    if (record == CsvReader::Record::TooLong) {
+      fits = false;
+      break;
+    }
+    for (const std::string& cell : cells) records.push_back(cell);
+  }
+  if (fits) {
+    replaceResultRows([&](const RowSink& add) {
+      for (size_t first = 0, line = 0; first < records.size(); first += kResultsColumnCount, ++line) {
+        // One event goes with each line, close requests too. The toolkit gets its
+        // turn only every so many lines: each turn redraws the growing list.
+        if (line % kLinesPerTurn == 0) {
+          ui::pollEvent();
+        } else {
+          ui::takeQueuedEvent();
+        }
+        for (size_t i = 0; i < kResultsColumnCount; ++i) cells[i] = records[first + i];
+        add(cells);
+      }
+    });
+  }
+  if (windowOpen) ui::closeWindow(ImportWindow);
+  if (!fits) showImportRefused(path);
 }
 
 }  // namespace zandrel

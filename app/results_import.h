@@ -1,6 +1,6 @@
 #pragma once
-// Loading a packed results file back into ResultsList: the Import button and
-// files dropped on the list.
+// Loading a results file back into ResultsList: the Import button, the Import
+// drop-down's "CSV" and files dropped on the list.
 
 #include <string>
 
@@ -24,5 +24,14 @@ void importResults(const std::string& path);
 // A drop on ResultsList: only the first dropped path counts, and goes to
 // importResults, so a path that cannot be read gets its error box.
 void importDroppedResults(const std::string& droppedText);
+
+// Replaces the rows of ResultsList with the records of a CSV file, all
+// unchecked; the first line is skipped whatever it holds. An empty path asks
+// for the file. A cancelled dialog or a path that is not a readable regular
+// file changes nothing and shows nothing; a file with a cell longer than its
+// column ever holds is refused with "Couldn't import file" and changes
+// nothing either. While it reads, ImportWindow is shown and one pending
+// window event is dropped per record: the import cannot be stopped.
+void importCsvResults(const std::string& path);
 
 }  // namespace zandrel

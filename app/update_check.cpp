@@ -9,10 +9,10 @@
 #include "app/http_client.h"
 #include "app/program_state.h"
 #include "app/web_address.h"
-#include "config/languages.h"
 #include "bridge/messages.h"
-#include "engine/shared_helpers.h"
 #include "bridge/ui_strings.h"
+#include "config/languages.h"
+#include "engine/shared_helpers.h"
 #include "engine/utf8.h"
 #include "ui/ui.h"
 

@@ -5,17 +5,17 @@
 #include <utility>
 #include <vector>
 
-#include "engine/hash_passes.h"
 #include "bridge/messages.h"
-#include "engine/path_collection.h"
 #include "bridge/progress_window.h"
-#include "engine/results_fill.h"
 #include "bridge/results_list.h"
+#include "bridge/ui_strings.h"
+#include "bridge/worker_polling.h"
+#include "engine/hash_passes.h"
+#include "engine/path_collection.h"
+#include "engine/results_fill.h"
 #include "engine/search_filters.h"
 #include "engine/search_state.h"
 #include "engine/size_grouping.h"
-#include "bridge/ui_strings.h"
-#include "bridge/worker_polling.h"
 #include "engine/worker_thread.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"

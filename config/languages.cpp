@@ -1,9 +1,9 @@
 #include "config/languages.h"
 
+#include "bridge/ui_strings.h"
 #include "config/ini_document.h"
 #include "config/program_folder.h"
 #include "config/translations.h"
-#include "bridge/ui_strings.h"
 
 namespace zandrel {
 

@@ -1,12 +1,12 @@
 #include "config/settings.h"
 
+#include "bridge/messages.h"
+#include "bridge/ui_strings.h"
 #include "config/ini_document.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "bridge/messages.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
-#include "bridge/ui_strings.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 

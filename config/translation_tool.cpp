@@ -3,11 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "bridge/messages.h"
+#include "bridge/ui_strings.h"
 #include "config/ini_document.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "bridge/messages.h"
-#include "bridge/ui_strings.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 

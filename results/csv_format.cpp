@@ -5,6 +5,8 @@
 
 namespace zandrel {
 
+std::string csvHeaderLine() { return std::string(kCsvHeader) + "\r\n"; }
+
 std::string csvLine(const std::vector<std::string>& cells) {
   std::string line;
   for (size_t i = 0; i < cells.size(); ++i) {

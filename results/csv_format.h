@@ -19,6 +19,9 @@ inline constexpr std::string_view kCsvHeader = "Group,Name,Size,MD5,SHA1,CRC32";
 // The filter of the CSV open and save dialogs.
 inline constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv;";
 
+// The header line that begins the file, CR LF included.
+std::string csvHeaderLine();
+
 // One line of the file, CR LF included.
 std::string csvLine(const std::vector<std::string>& cells);
 

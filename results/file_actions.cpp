@@ -8,12 +8,12 @@
 #include <thread>
 #include <unordered_map>
 
-#include "engine/file_id.h"
 #include "bridge/messages.h"
 #include "bridge/progress_window.h"
-#include "engine/shared_helpers.h"
 #include "bridge/ui_strings.h"
 #include "bridge/worker_polling.h"
+#include "engine/file_id.h"
+#include "engine/shared_helpers.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"

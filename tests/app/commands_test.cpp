@@ -11,9 +11,9 @@
 
 #include "app/event_loop.h"
 #include "app/program_state.h"
+#include "bridge/ui_strings.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
-#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {

@@ -10,10 +10,10 @@
 #include <map>
 #include <utility>
 
+#include "bridge/ui_strings.h"
 #include "config/language_files.h"
 #include "config/languages.h"
 #include "config/translations.h"
-#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/import_window.h"
 #include "app/program_state.h"
 #include "app/results_import.h"
 #include "engine/worker_thread.h"
-#include "results/import_window.h"
 #include "results/lzma_packer.h"
 #include "results/packed_results.h"
 #include "tests/app/window_test_support.h"

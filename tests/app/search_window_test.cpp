@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "app/event_loop.h"
-#include "engine/search_state.h"
 #include "bridge/ui_strings.h"
+#include "engine/search_state.h"
 #include "engine/worker_thread.h"
 #include "tests/app/window_test_support.h"
 

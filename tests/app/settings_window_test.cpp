@@ -14,12 +14,12 @@
 #include <sstream>
 
 #include "app/event_loop.h"
+#include "bridge/ui_strings.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
 #include "config/settings.h"
 #include "config/translations.h"
 #include "engine/search_state.h"
-#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/immutable.h"
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "bridge/ui_strings.h"
 #include "config/language_files.h"
 #include "config/languages.h"
 #include "config/translation_tool.h"
-#include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/immutable.h"

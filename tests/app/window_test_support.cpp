@@ -10,9 +10,9 @@
 
 #include "app/event_loop.h"
 #include "app/program_state.h"
+#include "bridge/results_list.h"
 #include "config/languages.h"
 #include "config/program_folder.h"
-#include "bridge/results_list.h"
 #include "engine/search_state.h"
 #include "engine/worker_thread.h"
 #include "resources/images.h"

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <optional>
 
+#include "bridge/ui_strings.h"
 #include "config/languages.h"
 #include "config/translations.h"
-#include "bridge/ui_strings.h"
 
 namespace zandrel {
 namespace {

@@ -1,8 +1,8 @@
-#include "results/import_window.h"
+#include "app/import_window.h"
 
 #include "bridge/messages.h"
-#include "engine/shared_helpers.h"
 #include "bridge/ui_strings.h"
+#include "engine/shared_helpers.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
 

@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "app/program_state.h"
+#include "app/results_import.h"
 #include "config/languages.h"
-#include "results/csv_results.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/file_size_limit.h"
 
