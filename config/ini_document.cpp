@@ -216,6 +216,8 @@ std::string renderDocument(const IniDocument& document) {
 }
 
 bool writeDocument(IniDocument& document, std::string_view text) {
+  // A file the next start would open as none is no save: the old one stays.
+  if (text.size() > kIniMaxFileBytes) return false;
   if (!document.replacement.ready() && !document.replacement.prepare(document.path)) return false;
   return document.replacement.commit(text);
 }

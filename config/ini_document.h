@@ -95,7 +95,8 @@ void writeIniString(const std::string& key, const std::string& value);
 // Writes the file when anything was written (a created document is always put
 // in place, empty when nothing was written) and empties the document. False
 // when the new text could not be put in place (a write, flush or rename
-// failed); the old file is then left as it was.
+// failed, or the text is longer than a start would read); the old file is
+// then left as it was.
 bool closeIniFile();
 
 }  // namespace zandrel

@@ -357,6 +357,15 @@ TEST_F(IniDocumentTest, ReadsAFileUpToTheLimitToItsEnd) {
   ASSERT_TRUE(openIniFile(file));
   ASSERT_TRUE(selectIniGroup("locations"));
   EXPECT_EQ(readIniString("60", kDefault), std::string(100000, 'a' + 60 % 26));
+  closeIniFile();
+
+  // A document that would not read back is not written: the old file stays.
+  const std::string before = testing::readAll(file);
+  ASSERT_TRUE(createIniFile(file));
+  writeIniString("big", std::string(kIniMaxFileBytes, 'b'));
+  EXPECT_FALSE(closeIniFile());
+  EXPECT_EQ(testing::readAll(file), before);
+  EXPECT_EQ(entries(), (std::set<std::string>{"huge.ini", "over.ini"}));
 }
 
 TEST_F(IniDocumentTest, SurvivesBinaryFiles) {
