@@ -88,6 +88,7 @@ struct PendingAnswer {
   int ticks = 0;             // ticks spent at the front of the line
   gint64 frontSince = 0;     // when it came to the front
   std::optional<std::string> typed;  // a name for the real chooser's location field, then Enter
+  std::function<void(GtkWidget*)> look;  // sees a message or question box before it is answered
 };
 
 
@@ -295,6 +296,7 @@ bool answerBox(const PendingAnswer& pending, GtkWidget* dialog) {
   GtkWidget* label = findLabel(gtk_dialog_get_content_area(GTK_DIALOG(dialog)),
                                gtk_dialog_get_action_area(GTK_DIALOG(dialog)));
   gLastText = label != nullptr ? gtk_label_get_text(GTK_LABEL(label)) : "";
+  if (pending.look) pending.look(dialog);
   gint response = GTK_RESPONSE_DELETE_EVENT;
   switch (pending.answer) {
     case DialogAnswer::Ok:
@@ -366,8 +368,17 @@ FileDialogOutcome answerFileDialog(const FileDialogRequest& request) {
   return outcome;
 }
 
-// Set before any test runs, so no file dialog of a test can wait for a user.
-[[maybe_unused]] const bool gAnswererSet = (detail::setFileDialogAnswerer(&answerFileDialog), true);
+// A box that opens with no answer waiting would wait for a user until the
+// test's time runs out; it fails the test at once instead.
+bool boxMayOpen(const std::string& title, const std::string& text) {
+  if (!gPendingAnswers.empty()) return true;
+  ADD_FAILURE() << "the box \"" << title << "\" (\"" << text << "\") opened with no answer waiting (closed it)";
+  return false;
+}
+
+// Set before any test runs, so no dialog or box of a test can wait for a user.
+[[maybe_unused]] const bool gAnswererSet =
+    (detail::setFileDialogAnswerer(&answerFileDialog), detail::setBoxWatcher(&boxMayOpen), true);
 
 void queueAnswer(PendingAnswer pending) {
   pending.frontSince = g_get_monotonic_time();
@@ -710,6 +721,13 @@ void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths
   PendingAnswer pending;
   pending.answer = answer;
   pending.paths = paths;
+  queueAnswer(std::move(pending));
+}
+
+void answerNextBox(DialogAnswer answer, const std::function<void(GtkWidget* box)>& look) {
+  PendingAnswer pending;
+  pending.answer = answer;
+  pending.look = look;
   queueAnswer(std::move(pending));
 }
 
