@@ -16,9 +16,16 @@ bool untilCloseRequest(const ui::Event& event) { return event.kind != ui::EventK
 WorkerEnd runUntilCloseRequest(std::function<void()> work, std::atomic<bool>& stop) {
   WorkerThread worker;
   if (!worker.start(std::move(work))) return WorkerEnd::NotStarted;
-  if (pollWhileWorking(worker, untilCloseRequest)) {
-    worker.join();
-    return WorkerEnd::Finished;
+  // The event is taken before the worker is looked at: a close request that
+  // waited when the worker started belongs to this command even when a quick
+  // worker has ended by then, and is dropped instead of closing the main window.
+  for (;;) {
+    const ui::Event event = ui::waitEvent(2);
+    if (!worker.running()) {
+      worker.join();
+      return WorkerEnd::Finished;
+    }
+    if (!untilCloseRequest(event)) break;
   }
   stop = true;
   worker.join();

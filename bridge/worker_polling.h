@@ -24,7 +24,9 @@ enum class WorkerEnd { Finished, Stopped, NotStarted };
 
 // Runs work on a worker thread until it ends or a close request of any window
 // comes; on a request sets stop, waits for the worker and clears stop again.
-// Either way the worker has ended when this returns.
+// Each round takes one event first, then looks whether the worker has ended
+// (the event is dropped then), so at least one event is always taken. Either
+// way the worker has ended when this returns.
 WorkerEnd runUntilCloseRequest(std::function<void()> work, std::atomic<bool>& stop);
 
 }  // namespace zandrel

@@ -1,9 +1,9 @@
 #include "results/cell_order.h"
 
 #include <limits>
+#include <string_view>
 
 #include "engine/shared_helpers.h"
-#include "engine/text_order.h"
 
 namespace zandrel {
 namespace {
@@ -29,18 +29,6 @@ std::string parseSizeText(const std::string& text) {
     if (text.find(unit) != std::string::npos) return std::to_string(times(parseSignedInteger(replaceAll(text, std::string(unit), "")), factor));
   }
   return text;
-}
-
-int compareCellTexts(std::string_view a, std::string_view b, int64_t sortType, int64_t direction) {
-  if (a == b) return 0;
-  if (sortType == kSortSizeText) {
-    const int64_t first = parseSignedInteger(parseSizeText(std::string(a)));
-    const int64_t second = parseSignedInteger(parseSizeText(std::string(b)));
-    if (direction == kSortAscending) return first < second ? -1 : 1;
-    return second < first ? -1 : 1;
-  }
-  const int order = direction == kSortAscending ? compareUtf16(a, b) : compareUtf16(b, a);
-  return (order > 0) - (order < 0);
 }
 
 }  // namespace zandrel

@@ -1,9 +1,9 @@
 #pragma once
-// The order of two cells of one column, for sorting the results list by it.
+// What sorting the results list by a column reads in its cells: the sort
+// kinds and directions, and the byte count of a size text.
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace zandrel {
 
@@ -20,11 +20,5 @@ inline constexpr int64_t kSortDescending = 1;
 // 2^10, 2^20 or 2^30 (so 1.99 KB and 1.01 KB both give "1024"); any other text
 // unchanged. Units are looked for in that order.
 std::string parseSizeText(const std::string& text);
-
-// -1 when the row holding a comes first, 1 when it comes after, 0 only when
-// both texts are the same. Text: case-sensitive by UTF-16 code unit. Size
-// text: by the leading whole numbers of parseSizeText; unequal texts of equal
-// value give 1 either way round.
-int compareCellTexts(std::string_view a, std::string_view b, int64_t sortType, int64_t direction);
 
 }  // namespace zandrel

@@ -227,6 +227,11 @@ struct FileDialogOutcome {
 };
 using FileDialogAnswerer = FileDialogOutcome (*)(const FileDialogRequest&);
 void setFileDialogAnswerer(FileDialogAnswerer answerer);
+// The same seam for message and question boxes: when a watcher is set, each
+// box asks it first, and a box it turns down is closed unanswered (as its
+// close box would close it) without ever showing, so no test waits for a user.
+using BoxWatcher = bool (*)(const std::string& title, const std::string& text);
+void setBoxWatcher(BoxWatcher watcher);
 // The files a chooser has picked, in its own order.
 std::vector<std::string> chosenPaths(GtkFileChooser* chooser);
 // The folder part of a path: "/" for a file at the root, "" without a slash.

@@ -29,7 +29,10 @@ using namespace detail;
 
 namespace {
 
+BoxWatcher gBoxWatcher = nullptr;
+
 gint runBox(const std::string& title, const std::string& text, bool question) {
+  if (gBoxWatcher != nullptr && !gBoxWatcher(title, text)) return GTK_RESPONSE_DELETE_EVENT;
   GtkWidget* dialog = gtk_dialog_new();
   gtk_window_set_title(GTK_WINDOW(dialog), displayName(title).c_str());
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
@@ -200,6 +203,8 @@ std::string folderDialog(const std::string& title, const std::string& initialFol
 namespace detail {
 
 void setFileDialogAnswerer(FileDialogAnswerer answerer) { gFileDialogAnswerer = answerer; }
+
+void setBoxWatcher(BoxWatcher watcher) { gBoxWatcher = watcher; }
 
 }  // namespace detail
 

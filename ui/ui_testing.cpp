@@ -85,9 +85,11 @@ struct PendingAnswer {
   std::vector<std::string> paths;
   bool realChooser = false;  // a file dialog shows the toolkit's chooser, worked as a user would
   bool folderSet = false;
+  bool shownOnce = false;    // the real chooser showed the paths at the last tick
   int ticks = 0;             // ticks spent at the front of the line
   gint64 frontSince = 0;     // when it came to the front
   std::optional<std::string> typed;  // a name for the real chooser's location field, then Enter
+  std::function<void(GtkWidget*)> look;  // sees a message or question box before it is answered
 };
 
 
@@ -176,10 +178,12 @@ std::string currentFolder(GtkFileChooser* chooser) {
 void pickRows(GtkFileChooser* chooser, const std::vector<std::string>& wanted) {
   GtkTreeView* view = multipleSelectionView(GTK_WIDGET(chooser));
   if (view == nullptr) return;
+  GtkTreeModel* model = gtk_tree_view_get_model(view);
+  if (model == nullptr) return;  // still loading the folder
   GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
   std::vector<std::string> chosen = chosenPaths(chooser);
   std::sort(chosen.begin(), chosen.end());
-  const int rows = gtk_tree_model_iter_n_children(gtk_tree_view_get_model(view), nullptr);
+  const int rows = gtk_tree_model_iter_n_children(model, nullptr);
   for (int row = 0; row < rows; ++row) {
     GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
     if (!gtk_tree_selection_path_is_selected(selection, path)) {
@@ -216,6 +220,12 @@ bool choosePaths(GtkFileChooser* chooser, PendingAnswer& pending, std::vector<st
     return false;
   }
   if (currentFolder(chooser) != folder) return false;
+  // The chooser lists a new folder in the background, with no list until it
+  // is done; a pick made meanwhile is lost when the list comes.
+  if (GtkTreeView* view = multipleSelectionView(GTK_WIDGET(chooser));
+      view != nullptr && gtk_tree_view_get_model(view) == nullptr) {
+    return false;
+  }
   std::vector<std::string> chosen = chosenPaths(chooser);
   std::sort(chosen.begin(), chosen.end());
   if (chosen != wanted && action == GTK_FILE_CHOOSER_ACTION_OPEN) {
@@ -250,7 +260,12 @@ bool answerChooser(PendingAnswer& pending, GtkWidget* dialog) {
   }
   if (accept) {
     std::vector<std::string> shown;
-    if (!choosePaths(chooser, pending, &shown)) {
+    // The paths must still show one tick later: the chooser's own work in
+    // the background (a folder list arriving) may change what it shows.
+    const bool showsThem = choosePaths(chooser, pending, &shown);
+    const bool steady = showsThem && pending.shownOnce;
+    pending.shownOnce = showsThem;
+    if (!steady) {
       if (!outOfPatience(pending)) return false;
       const std::string title = gtk_window_get_title(GTK_WINDOW(dialog)) ? gtk_window_get_title(GTK_WINDOW(dialog)) : "";
       gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
@@ -295,6 +310,7 @@ bool answerBox(const PendingAnswer& pending, GtkWidget* dialog) {
   GtkWidget* label = findLabel(gtk_dialog_get_content_area(GTK_DIALOG(dialog)),
                                gtk_dialog_get_action_area(GTK_DIALOG(dialog)));
   gLastText = label != nullptr ? gtk_label_get_text(GTK_LABEL(label)) : "";
+  if (pending.look) pending.look(dialog);
   gint response = GTK_RESPONSE_DELETE_EVENT;
   switch (pending.answer) {
     case DialogAnswer::Ok:
@@ -366,8 +382,17 @@ FileDialogOutcome answerFileDialog(const FileDialogRequest& request) {
   return outcome;
 }
 
-// Set before any test runs, so no file dialog of a test can wait for a user.
-[[maybe_unused]] const bool gAnswererSet = (detail::setFileDialogAnswerer(&answerFileDialog), true);
+// A box that opens with no answer waiting would wait for a user until the
+// test's time runs out; it fails the test at once instead.
+bool boxMayOpen(const std::string& title, const std::string& text) {
+  if (!gPendingAnswers.empty()) return true;
+  ADD_FAILURE() << "the box \"" << title << "\" (\"" << text << "\") opened with no answer waiting (closed it)";
+  return false;
+}
+
+// Set before any test runs, so no dialog or box of a test can wait for a user.
+[[maybe_unused]] const bool gAnswererSet =
+    (detail::setFileDialogAnswerer(&answerFileDialog), detail::setBoxWatcher(&boxMayOpen), true);
 
 void queueAnswer(PendingAnswer pending) {
   pending.frontSince = g_get_monotonic_time();
@@ -758,6 +783,13 @@ void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths
   PendingAnswer pending;
   pending.answer = answer;
   pending.paths = paths;
+  queueAnswer(std::move(pending));
+}
+
+void answerNextBox(DialogAnswer answer, const std::function<void(GtkWidget* box)>& look) {
+  PendingAnswer pending;
+  pending.answer = answer;
+  pending.look = look;
   queueAnswer(std::move(pending));
 }
 

@@ -91,10 +91,14 @@ enum class DialogAnswer { Ok, Yes, No, Cancel };
 // the response of that button (Cancel closes the box). A file or folder
 // dialog is answered before any chooser shows: Ok or Yes makes the paths its
 // result (as the chooser gives them: absolute, no trailing "/"), No or Cancel
-// cancels it. A file dialog that opens with no answer waiting, an answer that
-// waits about half a minute for its dialog and a chooser that never shows its
-// paths fail the test; the answers still waiting are dropped then.
+// cancels it. A file dialog or a box that opens with no answer waiting (it is
+// closed at once, a question box answered No), an answer that waits about
+// half a minute for its dialog and a chooser that never shows its paths fail
+// the test; the answers still waiting are dropped then.
 void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths = {});
+// As answerNextDialog for a message or question box; look sees the box as it
+// is drawn, just before the answer.
+void answerNextBox(DialogAnswer answer, const std::function<void(GtkWidget* box)>& look);
 // As answerNextDialog, but the next file or folder dialog shows the toolkit's
 // real chooser: its folder and paths are set the way a user picks them, and
 // Ok or Yes accepts only once the chooser shows exactly those paths in their

@@ -179,16 +179,6 @@ GtkWidget* firstLabel(GtkWidget* root) {
   return drive::findWidget(root, [](GtkWidget* w) { return GTK_IS_LABEL(w); });
 }
 
-GtkWidget* shownDialog() {
-  GList* windows = gtk_window_list_toplevels();
-  GtkWidget* found = nullptr;
-  for (GList* w = windows; w != nullptr && found == nullptr; w = w->next) {
-    if (GTK_IS_DIALOG(w->data) && gtk_widget_get_visible(GTK_WIDGET(w->data))) found = GTK_WIDGET(w->data);
-  }
-  g_list_free(windows);
-  return found;
-}
-
 // The titles of the results list and the message boxes are drawn in the font
 // of the buttons, not in the toolkit's own.
 TEST_F(CaptionFitTest, ColumnTitlesAndDialogsUseTheInterfaceFont) {
@@ -202,16 +192,11 @@ TEST_F(CaptionFitTest, ColumnTitlesAndDialogsUseTheInterfaceFont) {
   }
 
   std::string boxFont;
-  Script script;
-  script.when([] { return shownDialog() != nullptr; },
-              [&] {
-                GtkWidget* dialog = shownDialog();
-                boxFont = fontOf(firstLabel(gtk_dialog_get_content_area(GTK_DIALOG(dialog))));
-                gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-              });
-  script.start();
+  drive::answerNextBox(drive::DialogAnswer::Ok, [&](GtkWidget* box) {
+    boxFont = fontOf(firstLabel(gtk_dialog_get_content_area(GTK_DIALOG(box))));
+  });
   ui::messageBox("", "Content copied");
-  EXPECT_TRUE(script.finished());
+  EXPECT_FALSE(drive::answersPending());
   EXPECT_EQ(boxFont, buttonFont);
 }
 

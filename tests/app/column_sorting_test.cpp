@@ -118,6 +118,39 @@ TEST_F(ColumnSortingTest, SortHoldsTheListAndShowsTheCurrentRowAfterwards) {
   EXPECT_FALSE(rowSelected(ResultsList, 0));
 }
 
+// Sizes by their byte counts, rows of one value in the order they had; texts
+// by UTF-16 code unit, a text before every longer one that begins with it.
+TEST_F(ColumnSortingTest, EachColumnSortsByItsKindAndKeepsEqualRowsInOrder) {
+  const struct {
+    int column;
+    Texts cells;
+    Texts ascending;
+    Texts descending;
+  } cases[] = {
+      {SizeColumn,
+       {"1.99 KB", "3 MB", "1.01 KB", "512 Byte", "2048.00 GB"},
+       {"512 Byte", "1.99 KB", "1.01 KB", "3 MB", "2048.00 GB"},  // 1.99 KB and 1.01 KB are both 1024
+       {"2048.00 GB", "3 MB", "1.99 KB", "1.01 KB", "512 Byte"}},
+      {FilenameColumn,
+       {"/abc", "/\xEF\xBC\xA1", "/ab", "/\xF0\x9F\x98\x80", "/Z"},
+       {"/Z", "/ab", "/abc", "/\xF0\x9F\x98\x80", "/\xEF\xBC\xA1"},  // U+FF21 after U+1F600 in UTF-16
+       {"/\xEF\xBC\xA1", "/\xF0\x9F\x98\x80", "/abc", "/ab", "/Z"}},
+  };
+  for (const auto& c : cases) {
+    for (const int64_t direction : {kSortAscending, kSortDescending}) {
+      SCOPED_TRACE(std::to_string(c.column) + (direction == kSortAscending ? " ascending" : " descending"));
+      ui::clearRows(ResultsList);
+      for (const std::string& cell : c.cells) {
+        Texts row{"1", "/f", ""};
+        row[static_cast<size_t>(c.column)] = cell;
+        addResultRow(row);
+      }
+      sortListByColumn(ResultsList, c.column, direction);
+      EXPECT_EQ(column(c.column), direction == kSortAscending ? c.ascending : c.descending);
+    }
+  }
+}
+
 TEST_F(ColumnSortingTest, NoSortWhileACommandWindowIsOpen) {
   // The file actions and the imports address rows by position while they run.
   for (const int window : {ProgressWindow, ImportWindow}) {

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -44,6 +45,25 @@ std::map<std::string, long long> openFilePositions(const std::string& folder) {
     positions[target] = position;
   }
   return positions;
+}
+
+// True when no other thread of this process is running or waiting for the
+// disk: the hashing threads all sleep in a pause (or wait for each other at
+// the end), so none is between two reads. Read from the threads' own states,
+// as a fixed wait may end before a thread the machine starved finishes its block.
+bool othersAsleep() {
+  const std::string self = std::to_string(::syscall(SYS_gettid));
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    if (task.path().filename() == self) continue;
+    std::ifstream stat(task.path() / "stat");
+    std::string text;
+    std::getline(stat, text);
+    const size_t name = text.rfind(')');  // the state follows the name, which may hold anything
+    if (name == std::string::npos || name + 2 >= text.size()) continue;  // it ended meanwhile
+    const char state = text[name + 2];
+    if (state == 'R' || state == 'D') return false;
+  }
+  return true;
 }
 
 // Polls until the condition holds; false if it never did within the bound.
@@ -154,7 +174,7 @@ TEST_F(SearchStopTest, PauseHoldsEveryThreadBeforeItsNextBlock) {
   startPass(HashKind::Sha1);
   ASSERT_TRUE(waitFor([this] { return openFilePositions(path()).size() >= 2; }));
   gPauseFlag = 1;
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(waitFor(othersAsleep));
   const auto held = openFilePositions(path());
   const int64_t progress = gSearchProgress.load();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -173,16 +193,22 @@ TEST_F(SearchStopTest, PauseHoldsEveryThreadBeforeItsNextBlock) {
 
 TEST_F(SearchStopTest, ReadErrorInTheMiddleOfOneFileTakesOnlyThatFile) {
   // One file is cut short while a thread is in the middle of it; the reading
-  // ends there and only that file leaves the search.
-  const std::string victim = path("big7");
+  // ends there and only that file leaves the search. The file is picked once
+  // the pause holds every thread, so its thread cannot finish it meanwhile.
   startPass(HashKind::Crc32);
-  ASSERT_TRUE(waitFor([this, &victim] {
-    const auto open = openFilePositions(path());
-    const auto found = open.find(victim);
-    return found != open.end() && found->second > 0;
+  ASSERT_TRUE(waitFor([this] {
+    for (const auto& [file, position] : openFilePositions(path())) {
+      if (position > 0) return true;
+    }
+    return false;
   }));
   gPauseFlag = 1;
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(waitFor(othersAsleep));
+  std::string victim;
+  for (const auto& [file, position] : openFilePositions(path())) {
+    if (position > 4096 && position < kFileSize) victim = file;
+  }
+  ASSERT_FALSE(victim.empty()) << "no thread held a file in the middle";
   ASSERT_EQ(::truncate(victim.c_str(), 4096), 0);
   gPauseFlag = 0;
   ASSERT_TRUE(workerEnds());

@@ -664,6 +664,17 @@ TEST_F(UiTest, QuestionBoxAnswers) {
   EXPECT_EQ(drive::lastDialogText(), "No files/directories selected");
 }
 
+// A box nobody answers fails the test at once, closed as its close box
+// would close it, instead of waiting for a user until the time runs out.
+TEST_F(UiTest, ABoxWithNoAnswerWaitingFailsTheTestAtOnce) {
+  EXPECT_NONFATAL_FAILURE(messageBox("Error", "Couldn't save the file"), "no answer waiting");
+  EXPECT_NONFATAL_FAILURE(EXPECT_EQ(questionBox("Delete items", "Delete?"), Answer::No), "no answer waiting");
+  // Answered boxes still show and take their answer.
+  drive::answerNextDialog(drive::DialogAnswer::Yes);
+  EXPECT_EQ(questionBox("Delete items", "Delete?"), Answer::Yes);
+  EXPECT_FALSE(drive::answersPending());
+}
+
 // The toolkit's own chooser, worked as a user would. No name in the folder
 // extends another, so the chooser's completion has nothing to add to one.
 TEST_F(UiTest, FileAndFolderDialogsReturnTheChosenPaths) {
