@@ -13,7 +13,6 @@
 #include "app/results_import.h"
 #include "config/languages.h"
 #include "tests/app/window_test_support.h"
-#include "tests/support/file_size_limit.h"
 
 namespace zandrel {
 namespace {
@@ -126,17 +125,7 @@ TEST_F(CsvResultsTest, AnExportThatCannotBeWrittenShowsTheErrorAndKeepsTheOldFil
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    drive::forgetDialogs();
-    drive::answerNextDialog(Answer::Ok, {c.target});
-    drive::answerNextDialog(Answer::Ok);
-    {
-      std::optional<testing::FileSizeLimit> limit;
-      if (c.fileSizeLimit != 0) {
-        ASSERT_TRUE(limit.emplace(c.fileSizeLimit).set());
-      }
-      drive::activateMenuItem(ExportCsvItem);
-      settle();
-    }
+    runRefusedExport([] { drive::activateMenuItem(ExportCsvItem); }, c.target, c.fileSizeLimit);
     EXPECT_EQ(drive::lastDialogTitle(), "Error");
     EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
     EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"old.csv", "pipe.csv"}));

@@ -16,7 +16,6 @@
 #include "results/lzma_packer.h"
 #include "results/packed_results.h"
 #include "tests/app/window_test_support.h"
-#include "tests/support/file_size_limit.h"
 #include "tests/support/immutable.h"
 
 namespace zandrel {
@@ -155,17 +154,7 @@ TEST_F(PackedResultsWindowTest, AnExportThatCannotBeWrittenShowsTheErrorAndKeeps
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     if (c.target == path("locked/results.txt") && !locked.set()) continue;  // no immutable flag here
-    drive::forgetDialogs();
-    drive::answerNextDialog(Answer::Ok, {c.target});
-    drive::answerNextDialog(Answer::Ok);
-    {
-      std::optional<testing::FileSizeLimit> limit;
-      if (c.fileSizeLimit != 0) {
-        ASSERT_TRUE(limit.emplace(c.fileSizeLimit).set());
-      }
-      drive::clickButton(ExportButton);
-      settle();
-    }
+    runRefusedExport([] { drive::clickButton(ExportButton); }, c.target, c.fileSizeLimit);
     EXPECT_EQ(drive::lastDialogTitle(), "Error");
     EXPECT_EQ(drive::lastDialogText(), "Couldn't save the file");
     EXPECT_EQ(lastExportPath, c.target);

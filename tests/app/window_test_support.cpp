@@ -16,6 +16,7 @@
 #include "engine/search_state.h"
 #include "engine/worker_thread.h"
 #include "resources/images.h"
+#include "tests/support/file_size_limit.h"
 
 namespace zandrel::testing {
 namespace {
@@ -50,6 +51,18 @@ void MainWindowTest::rebuildMainWindow() {
   while (ui::pollEvent().kind != ui::EventKind::None) {
   }
   ASSERT_TRUE(buildMainWindow());
+  settle();
+}
+
+void MainWindowTest::runRefusedExport(const std::function<void()>& command, const std::string& target, rlim_t fileSizeLimit) {
+  ui::testing::forgetDialogs();
+  ui::testing::answerNextDialog(ui::testing::DialogAnswer::Ok, {target});
+  ui::testing::answerNextDialog(ui::testing::DialogAnswer::Ok);
+  std::optional<FileSizeLimit> limit;
+  if (fileSizeLimit != 0) {
+    ASSERT_TRUE(limit.emplace(fileSizeLimit).set());
+  }
+  command();
   settle();
 }
 

@@ -3,6 +3,7 @@
 // runner that acts on windows while a command's own loop is running.
 
 #include <glib.h>
+#include <sys/resource.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -133,6 +134,10 @@ class MainWindowTest : public TempDirTest {
   // Closes the main window and builds it again as a new start would, reading
   // the settings file afresh (gLanguageFiles is left as it is).
   void rebuildMainWindow();
+  // Runs an export command whose save dialog is answered with target and
+  // whose error box is answered too, under a lower file-size limit when one
+  // is given (0: none).
+  void runRefusedExport(const std::function<void()>& command, const std::string& target, rlim_t fileSizeLimit = 0);
 
   static std::vector<std::string> rows(int list);
   // ResultsList as six cells a row: appended (checked or not), or read back.
