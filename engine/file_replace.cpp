@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <utility>
 
 #include "engine/file_io.h"
@@ -150,23 +149,22 @@ bool FileReplacement::commitThroughTemp(std::string_view bytes) {
   return true;
 }
 
-// The new bytes go over the old ones from the start, the rest is cut off; a
-// failure puts back what was overwritten or cut.
+// The new bytes go over the old ones from the start, and only then is the
+// rest cut off; a failure before the cut puts back what was overwritten. Only
+// that part of the old file is kept aside, so an old file of any size takes
+// no more memory than the new text.
 bool FileReplacement::commitInPlace(std::string_view bytes) {
   const int fd = existing_.get();
   struct stat old;
   if (!existingReadable_ || fstat(fd, &old) != 0 || !roomToRewrite(fd, old, bytes.size())) return false;
-  const std::optional<std::string> oldBytes = readToEndFromStart(fd);
-  if (!oldBytes) return false;
-  bool written = writeAllAt(fd, bytes, 0);
-  bool cut = false;
-  if (written && bytes.size() < oldBytes->size()) written = cut = ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
-  if (written && fsync(fd) == 0) return true;
-  // Only what was overwritten is written back: the part of an old file above
-  // the size limit was never touched, unless it was cut.
-  const std::string_view back =
-      cut ? std::string_view(*oldBytes) : std::string_view(*oldBytes).substr(0, std::min(bytes.size(), oldBytes->size()));
-  if (writeAllAt(fd, back, 0) && ftruncate(fd, static_cast<off_t>(oldBytes->size())) == 0) fsync(fd);
+  const auto oldSize = static_cast<size_t>(std::max<off_t>(old.st_size, 0));
+  std::string overwritten(std::min(bytes.size(), oldSize), '\0');
+  if (lseek(fd, 0, SEEK_SET) != 0 || !readExactly(fd, overwritten.data(), overwritten.size())) return false;
+  if (writeAllAt(fd, bytes, 0) && fsync(fd) == 0 &&
+      (bytes.size() >= oldSize || (ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && fsync(fd) == 0))) {
+    return true;
+  }
+  if (writeAllAt(fd, overwritten, 0) && ftruncate(fd, static_cast<off_t>(oldSize)) == 0) fsync(fd);
   return false;
 }
 
