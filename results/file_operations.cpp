@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <new>
 #include <utility>
@@ -39,15 +40,41 @@ bool sameFile(const std::string& a, const std::string& b) {
   return first && first == fileIdOf(b);
 }
 
+// Set by tests only: the error the rename with RENAME_NOREPLACE fails with
+// untried (0: it is tried), and what runs after each block of a copy.
+std::atomic<int> gNoReplaceRefusal{0};
+std::function<void()> gAfterEachCopyBlock;
+
+// The copy takes the source's owner and group where the process may. Only a
+// copy that has both keeps set-user-id, set-group-id and sticky: another
+// user's set-id program must never become one of whoever runs the copy. Set
+// after the bytes are written, as a write by a user without the right clears
+// the set-id bits.
+void giveOwnerAndMode(int fd, const struct stat& source) {
+  if (fchown(fd, source.st_uid, source.st_gid) != 0) fchown(fd, static_cast<uid_t>(-1), source.st_gid);
+  struct stat own;
+  const bool sameOwner = fstat(fd, &own) == 0 && own.st_uid == source.st_uid && own.st_gid == source.st_gid;
+  fchmod(fd, source.st_mode & (sameOwner ? 07777 : 0777));
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
+
+void refuseNoReplaceRenameWith(int error) { gNoReplaceRefusal = error; }
+
+void runAfterEachCopyBlock(std::function<void()> hook) { gAfterEachCopyBlock = std::move(hook); }
 
 StagedCopy::StagedCopy(const std::string& source, std::string target, const std::atomic<bool>& stop, bool durable)
     : target_(std::move(target)) {
-  struct stat status;
-  const UniqueFd in = openRegularFile(source, &status);
-  if (!in.valid() || holdsNul(target_)) return;
+  struct stat& status = sourceStatus_;
+  source_ = openRegularFile(source, &status);
+  const int in = source_.get();
+  if (in < 0 || holdsNul(target_)) return;
   // Clear O_NONBLOCK again: it only guarded the open.
-  fcntl(in.get(), F_SETFL, fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+  fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
   std::string hidden = folderOf(target_) + ".zandrel-partial-XXXXXX";
   UniqueFd out(mkostemp(hidden.data(), O_CLOEXEC));
   if (!out.valid()) return;
@@ -55,7 +82,6 @@ StagedCopy::StagedCopy(const std::string& source, std::string target, const std:
   struct stat own;
   if (fstat(out.get(), &own) != 0) return;
   id_ = fileIdOf(own);
-  fchmod(out.get(), status.st_mode & 07777);
 
   std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kCopyBlockSize]);
   if (!block) return;
@@ -64,12 +90,14 @@ StagedCopy::StagedCopy(const std::string& source, std::string target, const std:
     // At the size the file had, only the read that finds its end is left:
     // a stop now would throw away a whole copy.
     if (stop.load() && copied != status.st_size) return;
-    const ssize_t count = readSome(in.get(), block.get(), kCopyBlockSize);
+    const ssize_t count = readSome(in, block.get(), kCopyBlockSize);
     if (count < 0) return;
     if (count == 0) break;
     if (!writeAll(out.get(), {reinterpret_cast<const char*>(block.get()), static_cast<size_t>(count)})) return;
     copied += count;
+    if (gAfterEachCopyBlock) gAfterEachCopyBlock();
   }
+  giveOwnerAndMode(out.get(), status);
   // A close can be the first to report a lost write.
   const int fd = out.release();
   const bool synced = !durable || ::fsync(fd) == 0;
@@ -100,11 +128,24 @@ bool StagedCopy::withdraw() {
   return ::unlink(target_.c_str()) == 0;
 }
 
+bool StagedCopy::sourceUnchangedAt(const std::string& source) const {
+  struct stat now;
+  struct stat atPath;
+  if (!source_.valid() || fstat(source_.get(), &now) != 0 || holdsNul(source) || stat(source.c_str(), &atPath) != 0) {
+    return false;
+  }
+  return fileIdOf(atPath) == fileIdOf(sourceStatus_) && now.st_size == sourceStatus_.st_size &&
+         sameTime(now.st_mtim, sourceStatus_.st_mtim);
+}
+
 bool finishMove(StagedCopy& copy, const std::string& source) {
   if (!copy.takeFreeTarget()) return false;
   // The copy's name is on disk before the source goes, so a power cut never
-  // finds neither.
-  if (syncFolder(folderOf(copy.target())) && deleteFile(source)) return true;
+  // finds neither. The source is looked at last, just before it goes: a save
+  // by rename or a write since the copy began leaves bytes the copy lacks.
+  if (syncFolder(folderOf(copy.target())) && copy.sourceUnchangedAt(source) && ::unlink(source.c_str()) == 0) {
+    return true;
+  }
   copy.withdraw();
   return false;
 }
@@ -122,7 +163,11 @@ NoReplaceRename linkThenUnlink(const std::string& from, const std::string& to) {
 
 NoReplaceRename renameNoReplace(const std::string& from, const std::string& to) {
   if (holdsNul(from) || holdsNul(to)) return NoReplaceRename::Refused;
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return NoReplaceRename::Done;
+  if (const int refusal = gNoReplaceRefusal.load()) {
+    errno = refusal;
+  } else if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return NoReplaceRename::Done;
+  }
   if (errno == EXDEV) return NoReplaceRename::OtherFileSystem;
   // The flag unknown to the file system (some network and FUSE ones) or to
   // an old kernel.

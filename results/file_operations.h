@@ -4,12 +4,15 @@
 // it is whole, a failed or stopped copy leaves no trace, and a move never
 // takes the name of another file.
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "engine/file_id.h"
+#include "engine/unique_fd.h"
 
 namespace zandrel {
 
@@ -34,8 +37,10 @@ bool copyFile(const std::string& source, const std::string& target, const std::a
 
 // Gives the file the target name only where nothing at all is there, not even
 // a dangling link. Across file systems the file is copied beside the target,
-// the copy takes the name, and only then is the source deleted; when the
-// source cannot go, the copy goes again and the move fails. Once the copy is
+// the copy takes the name, and only then is the source deleted, and only when
+// its path still names the file that was copied, unchanged since the copy
+// began; when the source cannot go, the copy goes again and the move fails,
+// so a file saved or written meanwhile stays where it was. Once the copy is
 // whole, a stop no longer counts: the last steps run to their end, so a
 // success is never taken for a failure.
 bool moveFile(const std::string& source, const std::string& target, const std::atomic<bool>& stop);
@@ -54,19 +59,28 @@ NoReplaceRename renameNoReplace(const std::string& from, const std::string& to);
 // rather than replace.
 NoReplaceRename linkThenUnlink(const std::string& from, const std::string& to);
 
+// For tests of a file system that does not know RENAME_NOREPLACE: while error
+// is not 0, that rename is not tried and fails with error. 0 ends it.
+void refuseNoReplaceRenameWith(int error);
+// For tests of a source that changes while it is copied: runs on the copying
+// thread after each block written. An empty function ends it.
+void runAfterEachCopyBlock(std::function<void()> hook);
+
 // A whole copy of a regular file, waiting in a hidden file beside its target
 // until it is put there; the hidden file goes unless it was. copyFile and a
-// move across file systems are made of these steps.
+// move across file systems are made of these steps. The copy has the
+// source's permission bits; its owner and group where the process may give
+// them, and the set-id and sticky bits only along with both.
 class StagedCopy {
  public:
   // Copies source (links followed). With durable set the bytes are forced to
-  // disk. Not ready when that failed or a stop came between two blocks.
+  // disk. Nothing can be placed when that failed or a stop came between two
+  // blocks.
   StagedCopy(const std::string& source, std::string target, const std::atomic<bool>& stop, bool durable);
   ~StagedCopy();
   StagedCopy(const StagedCopy&) = delete;
   StagedCopy& operator=(const StagedCopy&) = delete;
 
-  bool ready() const { return ready_; }
   const std::string& target() const { return target_; }
   // Puts the copy at target, replacing only a regular file or a dangling
   // link. The target is looked at again now: the copy took a while.
@@ -75,11 +89,16 @@ class StagedCopy {
   bool takeFreeTarget();
   // Removes the placed copy again, if what is at target is still this copy.
   bool withdraw();
+  // Whether source (links followed) is still the file that was copied, with
+  // the size and modification time it had when the copy began.
+  bool sourceUnchangedAt(const std::string& source) const;
 
  private:
   std::string target_;
   std::string hidden_;  // the hidden file while it is there
   FileId id_;
+  UniqueFd source_;  // kept open, so its identity cannot pass to another file
+  struct stat sourceStatus_ {};
   bool ready_ = false;
 };
 

@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "engine/worker_thread.h"
 #include "results/file_actions.h"
+#include "results/file_operations.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {
@@ -200,6 +202,36 @@ TEST_F(FileActionsTest, MoveAcrossFileSystemsCopiesAndDeletes) {
   EXPECT_EQ(ui::rowCount(ResultsList), 0);
   EXPECT_FALSE(fs::exists(source));
   EXPECT_EQ(readAll(shm + "/far.bin"), std::string(700000, 'f'));
+}
+
+// A file saved by rename while the move copies it: the saved version stays
+// where it was, with its row, and the old bytes appear nowhere else.
+TEST_F(FileActionsTest, MoveAcrossFileSystemsKeepsAFileSavedDuringItsCopy) {
+  const testing::ShmFolder folder;
+  if (!folder.onAnotherFileSystemThan(path())) GTEST_SKIP() << "no second file system";
+  const std::string& shm = folder.path();
+  const std::string plain = writeFile("from/plain.txt", std::string(700000, 'p'));
+  const std::string saved = writeFile("from/saved.txt", std::string(700000, 'o'));
+  addRow(plain, true);
+  addRow(saved, true);  // the last row goes first
+  bool swapped = false;
+  runAfterEachCopyBlock([&] {
+    if (std::exchange(swapped, true)) return;
+    std::ofstream(path("from/.saved.txt.new")) << "new version";
+    fs::rename(path("from/.saved.txt.new"), saved);
+  });
+  drive::answerNextDialog(Answer::Ok, {shm});
+  drive::answerNextDialog(Answer::Ok);  // the failure box
+  drive::clickButton(MoveButton);
+  settle();
+  runAfterEachCopyBlock({});
+  EXPECT_TRUE(swapped);
+  EXPECT_EQ(files(), std::vector<std::string>{saved});
+  EXPECT_TRUE(rowChecked(ResultsList, 0));
+  EXPECT_EQ(drive::lastDialogText(), "The following files could not be moved.\n\n- " + saved + "\n");
+  EXPECT_EQ(readAll(saved), "new version");
+  EXPECT_EQ(namesIn(shm), std::vector<std::string>{"plain.txt"});
+  EXPECT_FALSE(fs::exists(plain));
 }
 
 TEST_F(FileActionsTest, CopyKeepsRowsAndTheLastOfOneNameWins) {
