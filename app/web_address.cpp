@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -30,9 +31,13 @@ std::vector<std::string> placesOnPath(const std::string& program) {
 }
 
 // In the started program's process, before exec: the ignored signals and the
-// mask of the start. A caught signal reverts to its default at exec anyway.
-void restoreStartSignals() {
-  if (!gStartNoted) return;
+// mask of the start, or when none was noted, the mask of the calling thread.
+// A caught signal reverts to its default at exec anyway.
+void restoreStartSignals(const sigset_t& callerMask) {
+  if (!gStartNoted) {
+    sigprocmask(SIG_SETMASK, &callerMask, nullptr);
+    return;
+  }
   for (int signal = 1; signal < NSIG; ++signal) {
     struct sigaction action {};
     action.sa_handler = sigismember(&gIgnoredAtStart, signal) == 1 ? SIG_IGN : SIG_DFL;
@@ -70,7 +75,7 @@ void openWebAddress(const std::string& address) {
   if (child == 0) {
     if (fork() == 0) {
       setsid();
-      restoreStartSignals();
+      restoreStartSignals(old);
       for (const std::string& place : places) execve(place.c_str(), arguments, environ);
       _exit(127);
     }
