@@ -215,8 +215,12 @@ class ReplyStream {
 // The reply file, made when the first body byte is about to be written.
 class BodyFile {
  public:
-  BodyFile(const std::function<UniqueFd()>& create, bool firstLineOnly)
-      : create_(create), firstLineOnly_(firstLineOnly) {}
+  BodyFile(const std::function<UniqueFd()>& create, std::optional<size_t> firstLineBytes)
+      : create_(create),
+        firstLineOnly_(firstLineBytes.has_value()),
+        // One byte more than the line's reader takes tells it the line went on.
+        limit_(firstLineBytes ? std::min<int64_t>(kMaxBodyBytes, static_cast<int64_t>(*firstLineBytes) + 1)
+                              : kMaxBodyBytes) {}
 
   bool open() {
     if (!fd_.valid() && !createFailed_) {
@@ -225,11 +229,11 @@ class BodyFile {
     }
     return fd_.valid();
   }
-  // False when nothing more is to be written: the file refused, the body
-  // limit is reached, or the first line has ended when that is all we want.
+  // False when nothing more is to be written: the file refused, the limit is
+  // reached, or the first line has ended when that is all we want.
   bool write(const char* data, size_t size) {
     if (writeFailed_ || lineEnded_ || !open()) return false;
-    size = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), kMaxBodyBytes - written_));
+    size = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), limit_ - written_));
     if (firstLineOnly_) {
       // The bytes that end a line for the reply's reader; the one found is kept.
       const void* end = nullptr;
@@ -247,7 +251,7 @@ class BodyFile {
       return false;
     }
     written_ += static_cast<int64_t>(size);
-    return !lineEnded_ && written_ < kMaxBodyBytes;
+    return !lineEnded_ && written_ < limit_;
   }
   // Writes what the stream holds, up to limit bytes in all; false when the file refuses.
   bool writeFrom(ReplyStream& stream, int64_t limit) {
@@ -270,6 +274,7 @@ class BodyFile {
  private:
   const std::function<UniqueFd()>& create_;
   const bool firstLineOnly_;
+  const int64_t limit_;
   UniqueFd fd_;
   bool createFailed_ = false;
   bool writeFailed_ = false;
@@ -347,7 +352,7 @@ std::optional<ReplyHead> readReplyHead(ReplyStream& stream) {
 }  // namespace
 
 int64_t downloadHttpFile(const std::string& address, const std::function<UniqueFd()>& createFile,
-                         bool firstLineOnly) {
+                         std::optional<size_t> firstLineBytes) {
   const std::optional<HttpAddress> target = splitAddress(address);
   if (!target) return 0;
   const UniqueFd socket = connectTo(*target);
@@ -361,7 +366,7 @@ int64_t downloadHttpFile(const std::string& address, const std::function<UniqueF
   const std::optional<ReplyHead> head = readReplyHead(stream);
   if (!head) return 0;
 
-  BodyFile file(createFile, firstLineOnly);
+  BodyFile file(createFile, firstLineBytes);
   if (head->chunked) {
     readChunkedBody(stream, file);
   } else if (head->length) {

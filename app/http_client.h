@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/unique_fd.h"
@@ -20,9 +21,11 @@ namespace zandrel {
 int64_t downloadHttpFile(const std::string& address, const std::string& filePath);
 // The same, with the file opened by createFile at that moment; an invalid
 // descriptor, or a write the file refuses, fails the download. With
-// firstLineOnly the body is saved only up to and with the first byte that ends
-// a line (LF, CR or a zero byte), and the rest is not received.
+// firstLineBytes the body is saved only up to and with the first byte that
+// ends a line (LF, CR or a zero byte), and no further than one byte past
+// firstLineBytes: enough for a reader that takes at most that many bytes of
+// the line to read the same line. The rest is not received.
 int64_t downloadHttpFile(const std::string& address, const std::function<UniqueFd()>& createFile,
-                         bool firstLineOnly = false);
+                         std::optional<size_t> firstLineBytes = std::nullopt);
 
 }  // namespace zandrel

@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/web_address.h"
 #include "config/language_files.h"
 #include "config/program_folder.h"
 #include "engine/shared_helpers.h"
@@ -33,6 +34,7 @@ std::string programPath() {
 void shutdownRuntime() { ui::shutdown(); }
 
 int runMain() {
+  noteStartSignals();
   // A write past the file-size limit then fails with EFBIG, which every writer
   // reports and recovers from, instead of ending the program half-way through
   // a save.

@@ -84,7 +84,8 @@ int checkForUpdates() {
   if (gTempFolder.empty()) gTempFolder = addTrailingSeparator("/tmp/");
   std::string replyPath;
   const int64_t written = downloadHttpFile(
-      "http://" + gWebHost + "/updates/zrl.php", [&replyPath] { return createReplyFile(&replyPath); }, true);
+      "http://" + gWebHost + "/updates/zrl.php", [&replyPath] { return createReplyFile(&replyPath); },
+      kMaxVersionLineBytes);
   std::optional<std::string> line;
   if (written > 0) line = readReplyLine(replyPath);
   // Whatever came of it, the reply file goes: an empty or half-written one too.

@@ -94,10 +94,17 @@ TEST_F(DownloadTest, SavesTheBodyOfEveryAcceptedReplyForm) {
   }
 }
 
-TEST_F(DownloadTest, FirstLineOnlyStopsAtTheFirstLineEnd) {
-  const auto create = [this] {
-    return UniqueFd(::open(file().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  };
+class FirstLineTest : public DownloadTest {
+ protected:
+  // With the first line wanted: the reader takes at most 1024 bytes of it.
+  int64_t fetchFirstLine(TestServer& server) {
+    return downloadHttpFile(
+        "http://" + server.hostAndPort() + "/updates/zrl.php",
+        [this] { return UniqueFd(::open(file().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)); }, 1024);
+  }
+};
+
+TEST_F(FirstLineTest, StopsAtTheFirstLineEndOrPastWhatTheReaderTakes) {
   const std::string chunked = okHead("Transfer-Encoding: chunked\r\n");
   const struct {
     const char* what;
@@ -109,13 +116,43 @@ TEST_F(DownloadTest, FirstLineOnlyStopsAtTheFirstLineEnd) {
       {"zero byte", {okHead() + std::string("2.1.0\0rest", 10)}, std::string("2.1.0\0", 6)},
       {"line end in a later chunk", {chunked + "3\r\n2.1\r\n4\r\n.0\nx\r\n0\r\n\r\n"}, "2.1.0\n"},
       {"no line end at all", {okHead("Content-Length: 5\r\n") + "2.1.0"}, "2.1.0"},
+      {"a line as long as the reader takes",
+       {okHead() + std::string(1024, '7') + "\nrest"},
+       std::string(1024, '7') + "\n"},
+      {"a longer line", {okHead() + std::string(1025, '7') + "\nrest"}, std::string(1025, '7')},
+      {"a longer line in chunks",
+       {chunked + "3e8\r\n" + std::string(1000, '7') + "\r\n3e8\r\n" + std::string(1000, '8')},
+       std::string(1000, '7') + std::string(25, '8')},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TestServer server({{c.pieces}});
-    EXPECT_EQ(downloadHttpFile("http://" + server.hostAndPort() + "/updates/zrl.php", create, true),
-              static_cast<int64_t>(c.file.size()));
+    EXPECT_EQ(fetchFirstLine(server), static_cast<int64_t>(c.file.size()));
     EXPECT_EQ(readAll(file()), c.file);
+  }
+}
+
+// A line without end is not received on: the client hangs up long before the
+// server's own limit, with no more saved than the reader takes and a byte.
+TEST_F(FirstLineTest, AnEndlessLineIsNotReceivedOn) {
+  const size_t serverLimit = 64 << 20;
+  const struct {
+    const char* what;
+    std::string head;
+  } cases[] = {
+      {"until the server closes", okHead()},
+      {"a length far past the line", okHead("Content-Length: 100000000000\r\n")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CannedReply endless{{c.head}};
+    endless.endlessBytes = serverLimit;
+    TestServer server({endless});
+    EXPECT_EQ(fetchFirstLine(server), 1025);
+    EXPECT_EQ(fs::file_size(file()), 1025u);
+    server.waitUntilServed();
+    ASSERT_EQ(server.endlessBytesSent().size(), 1u);
+    EXPECT_LT(server.endlessBytesSent()[0], serverLimit);
   }
 }
 

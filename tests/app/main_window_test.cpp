@@ -2,9 +2,17 @@
 
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 
 #include "app/layout.h"
 #include "app/program_state.h"
+#include "app/run_main.h"
 #include "bridge/ui_strings.h"
 #include "tests/app/window_test_support.h"
 
@@ -235,6 +243,76 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
     EXPECT_EQ(before[i].width, after[i].width) << before[i].gadget;
     EXPECT_EQ(before[i].height, after[i].height) << before[i].gadget;
   }
+}
+
+// The ignored and the blocked signals of a process, as the kernel shows them.
+std::string signalLines(const std::string& status) {
+  std::ifstream in(status);
+  std::string lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("SigIgn:") || line.starts_with("SigBlk:")) lines += line + "\n";
+  }
+  return lines;
+}
+
+class StartedProgramTest : public testing::TempDirTest {};
+
+// The browser gets the signal handling the program was started with, not the
+// program's own: start-up ignores signals so that writes fail instead of
+// ending it, and whatever blocks a signal later must not leak either.
+TEST_F(StartedProgramTest, TheBrowserInheritsTheSignalsOfTheStart) {
+  if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
+  const std::string note = path("inherited.txt");
+  const std::string atStart = path("start.txt");
+  // Not a shell script: dash clears its signal mask when it starts.
+  writeFile("bin/xdg-open", R"(#!/usr/bin/awk -f
+BEGIN {
+  note = ENVIRON["SIGNAL_NOTE"]
+  while ((getline line < "/proc/self/status") > 0) print line > (note ".tmp")
+  close(note ".tmp")
+  system("mv '" note ".tmp' '" note "'")
+}
+)");
+  std::filesystem::permissions(path("bin/xdg-open"), std::filesystem::perms::owner_all);
+
+  const pid_t child = fork();
+  if (child == 0) {
+    // As a shell might start it: SIGUSR1 ignored, SIGUSR2 blocked, the rest at their defaults.
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal) sigaction(signal, &byDefault, nullptr);
+    ::signal(SIGUSR1, SIG_IGN);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR2);
+    sigprocmask(SIG_SETMASK, &blocked, nullptr);
+    std::ofstream(atStart) << signalLines("/proc/self/status");
+    setenv("PATH", (path("bin") + ":" + getenv("PATH")).c_str(), 1);
+    setenv("SIGNAL_NOTE", note.c_str(), 1);
+
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    testing::Script script;
+    script
+        .when([] { return ui::windowExists(MainWindow) && ui::windowVisible(MainWindow); },
+              [] {
+                // As a library of the program might, long after the start.
+                sigset_t more;
+                sigemptyset(&more);
+                sigaddset(&more, SIGHUP);
+                pthread_sigmask(SIG_BLOCK, &more, nullptr);
+                ui::testing::activateMenuItem(WebsiteItem);
+              })
+        .when([&] { return std::filesystem::exists(note) || std::chrono::steady_clock::now() > giveUp; },
+              [] { ui::testing::activateMenuItem(QuitItem); });
+    script.start();
+    _exit(runMain());
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  const std::string expected = testing::readAll(atStart);
+  ASSERT_NE(expected, "");
+  EXPECT_EQ(signalLines(note), expected);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "app/program_state.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/http_test_server.h"
 
 namespace zandrel {
@@ -223,21 +224,39 @@ TEST_F(UpdateCheckTest, NoFailureLeavesAReplyFileBehind) {
   }
 }
 
-// A reply file that does not take the body (the file-size limit stands in for
-// a full temporary folder) fails the check, and the part written goes.
-TEST_F(UpdateCheckTest, AReplyThatCannotBeWrittenFailsTheCheck) {
-  TestServer server({body(std::string(100000, '9'))});
-  rlimit old{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-  const rlimit small{4096, old.rlim_max};
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  check(server, Answer::Ok);
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, oldHandler);
-  EXPECT_EQ(drive::lastDialogTitle(), "Error");
-  EXPECT_EQ(drive::lastDialogText(), "Unable to check for updates");
-  EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"bin"}));
+// The check needs room for no more of the reply than the part of its first
+// line it reads: under a file-size limit (it stands in for a full temporary
+// folder) an endless first line still gets its question, and only a reply
+// file that cannot take that part fails the check, the part written gone.
+TEST_F(UpdateCheckTest, AFileSizeLimitFailsOnlyAReplyFileTooSmallForTheFirstLine) {
+  const std::string newest = "You already have the newest version";
+  const std::string failed = "Unable to check for updates";
+  CannedReply endless{{okHead()}};
+  endless.endlessBytes = 64 << 20;
+  const struct {
+    const char* what;
+    rlim_t limit;
+    CannedReply reply;
+    std::string text;
+  } cases[] = {
+      {"an endless line, 4 KiB", 4096, endless,
+       "A newer version '" + std::string(1024, '9') + "' of Zandrel is available for download\n\nDownload now?"},
+      {"a short line before a long rest, 16 bytes", 16, body("2.0.2\n" + std::string(100000, '9')), newest},
+      {"a long line, 512 bytes", 512, body(std::string(100000, '9')), failed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    drive::forgetDialogs();
+    TestServer server({c.reply});
+    {
+      testing::FileSizeLimit limit(c.limit);
+      ASSERT_TRUE(limit.set());
+      check(server, c.text == failed || c.text == newest ? Answer::Ok : Answer::No);
+    }
+    EXPECT_EQ(drive::lastDialogTitle(), c.text == failed ? "Error" : "");
+    EXPECT_EQ(drive::lastDialogText(), c.text);
+    EXPECT_EQ(testing::namesIn(path()), (std::vector<std::string>{"bin"}));
+  }
 }
 
 TEST_F(UpdateCheckTest, TheFirstCheckTakesTheSystemTemporaryFolder) {

@@ -8,7 +8,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -22,9 +24,12 @@ namespace zandrel::testing {
 // What the server does with one connection: send the pieces one after another
 // (a short pause between them, so they arrive as separate reads) and close;
 // or, when silent, read the request and send nothing until the client leaves.
+// With endlessBytes, the pieces go on with that many "9" bytes, no line end
+// among them, unless the client hangs up first.
 struct CannedReply {
   std::vector<std::string> pieces;
   bool silent = false;
+  size_t endlessBytes = 0;
 };
 
 // Serves one connection per canned reply, in order, then stops. It never
@@ -60,16 +65,42 @@ class TestServer {
     std::lock_guard lock(mutex_);
     return requests_;
   }
+  // Waits until every canned reply has been served (or the server gave up).
+  void waitUntilServed() {
+    if (thread_.joinable()) thread_.join();
+  }
+  // Of every connection with endless bytes so far, how many of them went out
+  // before the client hung up (all of them when it never did).
+  std::vector<size_t> endlessBytesSent() {
+    std::lock_guard lock(mutex_);
+    return endlessSent_;
+  }
 
  private:
   static constexpr auto kLifetime = std::chrono::seconds(60);
 
-  bool waitReadable(int fd, Clock::time_point until) {
+  bool waitFor(int fd, short events, Clock::time_point until) {
     while (!stop_ && Clock::now() < until) {
-      pollfd entry{fd, POLLIN, 0};
+      pollfd entry{fd, events, 0};
       if (::poll(&entry, 1, 50) > 0) return true;
     }
     return false;
+  }
+  bool waitReadable(int fd, Clock::time_point until) { return waitFor(fd, POLLIN, until); }
+
+  // Until the client stops taking them: a refused send is a client that hung up.
+  size_t sendEndless(int fd, size_t bytes, Clock::time_point until) {
+    const std::string block(65536, '9');
+    size_t sent = 0;
+    while (sent < bytes && waitFor(fd, POLLOUT, until)) {
+      const ssize_t n = ::send(fd, block.data(), std::min(block.size(), bytes - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        sent += static_cast<size_t>(n);
+      } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        break;
+      }
+    }
+    return sent;
   }
 
   void serve() {
@@ -96,10 +127,16 @@ class TestServer {
         }
         continue;
       }
-      for (size_t i = 0; i < reply.pieces.size(); ++i) {
+      bool sentAll = true;
+      for (size_t i = 0; i < reply.pieces.size() && sentAll; ++i) {
         if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(30));
         const std::string& piece = reply.pieces[i];
-        if (::send(client.get(), piece.data(), piece.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(piece.size())) break;
+        sentAll = ::send(client.get(), piece.data(), piece.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(piece.size());
+      }
+      if (reply.endlessBytes > 0) {
+        const size_t sent = sentAll ? sendEndless(client.get(), reply.endlessBytes, end) : 0;
+        std::lock_guard lock(mutex_);
+        endlessSent_.push_back(sent);
       }
       ::shutdown(client.get(), SHUT_WR);
     }
@@ -111,6 +148,7 @@ class TestServer {
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<std::string> requests_;
+  std::vector<size_t> endlessSent_;
   std::thread thread_;
 };
 
