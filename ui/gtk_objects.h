@@ -206,8 +206,12 @@ void renderRowText(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeMode
                    gpointer);
 GtkTreeViewColumn* newTextColumn(const std::string& title, int width, bool fixedWidth);
 
-// Lists with columns: a column passes its title clicks to the list's handler.
+// Lists with columns: a column passes its title clicks to the list's handler;
+// its title takes no keyboard focus and keeps the sort arrow's height.
 void watchColumnClicks(const Gadget& g, GtkTreeViewColumn* column);
+// Lists with columns, once their first column is in: an empty last column
+// takes the room the columns leave, and Space checks rows.
+void completeColumnList(Gadget& g);
 
 // List helpers used by the test drivers.
 void toggleRowCheck(Gadget& g, int row);

@@ -141,7 +141,10 @@ int stringGadget(int number, int x, int y, int width, int height, const std::str
 // A list of text rows with extended multiple selection and scroll bars.
 int listViewGadget(int number, int x, int y, int width, int height);
 // A list with columns (the first column's title and width given here), a
-// check box in front of each row, full-row multiple selection.
+// check box in front of each row, full-row multiple selection. Space checks
+// or unchecks the row with the focus mark as a click on its box does, and
+// when that row is highlighted every highlighted row with it. Each column
+// keeps its width; the room they leave stays empty at the right.
 int listIconGadget(int number, int x, int y, int width, int height, const std::string& firstTitle, int firstWidth);
 // A tab panel; add tabs with addPanelTab, each opens that tab's gadget list.
 int panelGadget(int number, int x, int y, int width, int height);
@@ -180,6 +183,8 @@ int gadgetState(int number);
 inline bool gadgetChecked(int number) { return gadgetState(number) == 1; }
 void setProgressRange(int number, int minimum, int maximum);
 int progressMaximum(int number);
+// A gadget that has the keyboard focus when it is disabled gets it back when
+// it is enabled again, unless the focus went elsewhere meanwhile.
 void disableGadget(int number, bool disabled);
 bool gadgetDisabled(int number);
 void hideGadget(int number, bool hidden);

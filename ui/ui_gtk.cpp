@@ -160,10 +160,11 @@ bool initialize() {
   // The toolkit's own dialogs follow the user's locale; numbers the program
   // writes (size texts) always use a full stop.
   setlocale(LC_NUMERIC, "C");
-  // Menu items carry their images whatever the desktop's theme says, and no
-  // key opens the menu bar: the windows handle only Tab and Shift+Tab. Both
-  // are this process's own settings; nothing of the user's is written.
-  g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, "gtk-menu-bar-accel", "", nullptr);
+  // Menu items carry their images whatever the desktop's theme says. This is
+  // the process's own setting; nothing of the user's is written. The menu bar
+  // keeps the toolkit's own key (F10): without it no menu item is reachable
+  // from the keyboard.
+  g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, nullptr);
   s.initialized = true;
   return true;
 }

@@ -445,6 +445,7 @@ int makeList(int number, int x, int y, int width, int height, bool icons, const 
   g->toggle = toggle;
   if (icons) {
     watchColumnClicks(*g, first);
+    completeColumnList(*g);
     g_signal_connect(toggle, "toggled", G_CALLBACK(onCheckToggled), GINT_TO_POINTER(number));
     g_signal_connect(view, "button-press-event", G_CALLBACK(onListButtonPress), GINT_TO_POINTER(number));
   }
@@ -687,7 +688,21 @@ int progressMaximum(int number) {
 
 void disableGadget(int number, bool disabled) {
   Gadget* g = findGadget(number);
-  if (g != nullptr) gtk_widget_set_sensitive(g->outer, !disabled);
+  if (g == nullptr) return;
+  // The toolkit takes the keyboard focus away from a widget it disables; a
+  // gadget enabled again before the focus went elsewhere gets it back (a
+  // list held still while its rows move keeps the arrow keys).
+  GtkWidget* top = gtk_widget_get_toplevel(g->outer);
+  GtkWindow* window = GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr;
+  constexpr const char* kHadFocus = "zandrel-focus-when-disabled";
+  if (disabled && window != nullptr && gtk_widget_get_sensitive(g->outer)) {
+    g_object_set_data(G_OBJECT(g->outer), kHadFocus, GINT_TO_POINTER(gtk_window_get_focus(window) == g->main));
+  }
+  gtk_widget_set_sensitive(g->outer, !disabled);
+  if (!disabled && g_object_get_data(G_OBJECT(g->outer), kHadFocus) != nullptr) {
+    g_object_set_data(G_OBJECT(g->outer), kHadFocus, nullptr);
+    if (window != nullptr && gtk_window_get_focus(window) == nullptr) gtk_widget_grab_focus(g->main);
+  }
 }
 
 bool gadgetDisabled(int number) {

@@ -1,5 +1,7 @@
 // Rows and columns of the two list gadgets.
 
+#include <gdk/gdkkeysyms.h>
+
 #include <algorithm>
 
 #include "ui/gtk_objects.h"
@@ -37,9 +39,38 @@ void onColumnClicked(GtkTreeViewColumn* column, gpointer data) {
 
 }  // namespace
 
+namespace {
+
+// The toolkit lets a clickable title take the focus again whenever it redraws
+// the title; put back at once, a click on a title leaves the focus where it was.
+void keepTitleOffFocus(GObject* button, GParamSpec*, gpointer) {
+  if (gtk_widget_get_can_focus(GTK_WIDGET(button))) gtk_widget_set_can_focus(GTK_WIDGET(button), FALSE);
+}
+
+// The sort arrow is taller than a title's text: the title asks for the
+// arrow's room while it has none, so the header keeps one height and the rows
+// stay in place at the first sort.
+void keepArrowRoom(GtkWidget*, GtkRequisition* requisition, gpointer data) {
+  GtkWidget* arrow = GTK_TREE_VIEW_COLUMN(data)->arrow;
+  GtkWidget* box = arrow != nullptr ? gtk_widget_get_parent(arrow) : nullptr;
+  if (box == nullptr || gtk_widget_get_visible(arrow)) return;
+  GtkRequisition arrowSize;
+  gtk_widget_size_request(arrow, &arrowSize);
+  GtkRequisition boxSize;
+  gtk_widget_get_requisition(box, &boxSize);
+  requisition->height += std::max(0, arrowSize.height - boxSize.height);
+}
+
+}  // namespace
+
 void watchColumnClicks(const Gadget& g, GtkTreeViewColumn* column) {
   gtk_tree_view_column_set_clickable(column, static_cast<bool>(g.columnClick));
   g_signal_connect(column, "clicked", G_CALLBACK(onColumnClicked), GINT_TO_POINTER(g.number));
+  GtkWidget* title = column->button;
+  if (title == nullptr) return;
+  g_signal_connect(title, "notify::can-focus", G_CALLBACK(keepTitleOffFocus), nullptr);
+  gtk_widget_set_can_focus(title, FALSE);
+  g_signal_connect_after(title, "size-request", G_CALLBACK(keepArrowRoom), column);
 }
 
 void toggleRowCheck(Gadget& g, int row) {
@@ -47,6 +78,58 @@ void toggleRowCheck(Gadget& g, int row) {
   Row& r = *g.rows[static_cast<size_t>(row)];
   r.checked = !r.checked;
   rowChanged(g, row);
+}
+
+namespace {
+
+bool isFiller(GtkTreeViewColumn* column) { return g_object_get_data(G_OBJECT(column), "zandrel-filler") != nullptr; }
+
+// Space checks or unchecks the row with the focus mark, as a click on its box
+// does; when that row is highlighted, every highlighted row takes its new
+// state. Ctrl+Space and Shift+Space keep the toolkit's meaning (highlights).
+gboolean onListKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
+  if (event->keyval != GDK_space && event->keyval != GDK_KP_Space) return FALSE;
+  if ((event->state & gtk_accelerator_get_default_mod_mask()) != 0) return FALSE;
+  Gadget* g = findGadget(GPOINTER_TO_INT(data), GadgetKind::ListIcon);
+  if (g == nullptr) return FALSE;
+  GtkTreeView* view = GTK_TREE_VIEW(widget);
+  GtkTreePath* cursor = nullptr;
+  gtk_tree_view_get_cursor(view, &cursor, nullptr);
+  if (cursor == nullptr) return TRUE;
+  const int row = gtk_tree_path_get_indices(cursor)[0];
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
+  const bool highlighted = gtk_tree_selection_path_is_selected(selection, cursor) != FALSE;
+  gtk_tree_path_free(cursor);
+  if (row < 0 || row >= static_cast<int>(g->rows.size())) return TRUE;
+  if (!highlighted) {
+    toggleRowCheck(*g, row);
+    return TRUE;
+  }
+  const bool checked = !g->rows[static_cast<size_t>(row)]->checked;
+  GList* rows = gtk_tree_selection_get_selected_rows(selection, nullptr);
+  for (GList* p = rows; p != nullptr; p = p->next) {
+    const int other = gtk_tree_path_get_indices(static_cast<GtkTreePath*>(p->data))[0];
+    if (other < static_cast<int>(g->rows.size()) && g->rows[static_cast<size_t>(other)]->checked != checked) {
+      toggleRowCheck(*g, other);
+    }
+  }
+  g_list_free_full(rows, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+  return TRUE;
+}
+
+}  // namespace
+
+void completeColumnList(Gadget& g) {
+  GtkTreeView* view = GTK_TREE_VIEW(g.main);
+  // The toolkit gives the room the columns leave to the last one; an empty
+  // column at the end takes it, so every column keeps its width.
+  GtkTreeViewColumn* filler = gtk_tree_view_column_new();
+  gtk_tree_view_column_set_sizing(filler, GTK_TREE_VIEW_COLUMN_FIXED);
+  gtk_tree_view_column_set_fixed_width(filler, 1);
+  gtk_tree_view_column_set_expand(filler, TRUE);
+  g_object_set_data(G_OBJECT(filler), "zandrel-filler", GINT_TO_POINTER(1));
+  gtk_tree_view_append_column(view, filler);
+  g_signal_connect(view, "key-press-event", G_CALLBACK(onListKeyPress), GINT_TO_POINTER(g.number));
 }
 
 }  // namespace detail
@@ -74,7 +157,8 @@ std::vector<std::string> splitColumns(const std::string& texts) {
 
 GtkTreeViewColumn* viewColumn(const Gadget& g, int column) {
   if (column < 0) return nullptr;
-  return gtk_tree_view_get_column(GTK_TREE_VIEW(g.main), column);
+  GtkTreeViewColumn* c = gtk_tree_view_get_column(GTK_TREE_VIEW(g.main), column);
+  return c == nullptr || isFiller(c) ? nullptr : c;
 }
 
 void renumberColumns(const Gadget& g) {
@@ -261,7 +345,8 @@ int columnCount(int list) {
   Gadget* g = findList(list);
   if (g == nullptr) return 0;
   GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(g->main));
-  const int count = static_cast<int>(g_list_length(columns));
+  int count = 0;
+  for (GList* c = columns; c != nullptr; c = c->next) count += isFiller(GTK_TREE_VIEW_COLUMN(c->data)) ? 0 : 1;
   g_list_free(columns);
   return count;
 }
@@ -272,6 +357,7 @@ void setColumnClickHandler(int list, ColumnClickHandler handler) {
   g->columnClick = std::move(handler);
   GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(g->main));
   for (GList* c = columns; c != nullptr; c = c->next) {
+    if (isFiller(GTK_TREE_VIEW_COLUMN(c->data))) continue;
     gtk_tree_view_column_set_clickable(GTK_TREE_VIEW_COLUMN(c->data), static_cast<bool>(g->columnClick));
   }
   g_list_free(columns);

@@ -826,4 +826,133 @@ std::vector<GdkRectangle> lastDialogButtons() { return gLastButtons; }
 
 bool answersPending() { return !gPendingAnswers.empty(); }
 
+namespace {
+
+// Lets the program take in what the X server sends back, including what
+// handling it asks for in turn (a menu that opens grabs the pointer).
+void settleInput() {
+  for (int i = 0; i < 3; ++i) {
+    pumpEvents();
+    gdk_display_sync(gdk_display_get_default());
+  }
+  pumpEvents();
+}
+
+// Gives the toplevel the keyboard focus as a window manager would, waiting a
+// few seconds at most for the toolkit to know it has it.
+bool focusToplevel(GtkWidget* toplevel) {
+  for (int i = 0; i < 300 && !gtk_window_has_toplevel_focus(GTK_WINDOW(toplevel)); ++i) {
+    if (i % 50 == 0) gdk_window_focus(gtk_widget_get_window(toplevel), GDK_CURRENT_TIME);
+    settleInput();
+    g_usleep(10 * 1000);
+  }
+  return gtk_window_has_toplevel_focus(GTK_WINDOW(toplevel)) != FALSE;
+}
+
+}  // namespace
+
+void pressKey(int window, guint keyval, GdkModifierType modifiers) {
+  GtkWidget* toplevel = windowWidget(window);
+  if (toplevel == nullptr || !gtk_widget_get_mapped(toplevel)) {
+    ADD_FAILURE() << "no shown window " << window << " for a key";
+    return;
+  }
+  if (gtk_grab_get_current() == nullptr && !focusToplevel(toplevel)) {
+    ADD_FAILURE() << "window " << window << " did not get the keyboard focus";
+    return;
+  }
+  GdkWindow* target = gtk_widget_get_window(toplevel);
+  for (const GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+    if (!gdk_test_simulate_key(target, -1, -1, keyval, modifiers, type)) {
+      ADD_FAILURE() << "key " << gdk_keyval_name(keyval) << " was not sent";
+      return;
+    }
+    settleInput();
+  }
+}
+
+void clickWidgetAt(GtkWidget* widget, int x, int y) {
+  GtkWidget* toplevel = widget != nullptr ? gtk_widget_get_toplevel(widget) : nullptr;
+  gint tx = 0, ty = 0;
+  if (toplevel == nullptr || !gtk_widget_get_mapped(widget) ||
+      !gtk_widget_translate_coordinates(widget, toplevel, x, y, &tx, &ty)) {
+    ADD_FAILURE() << "no shown widget to click";
+    return;
+  }
+  GdkWindow* target = gtk_widget_get_window(toplevel);
+  for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+    if (!gdk_test_simulate_button(target, tx, ty, 1, GdkModifierType(0), type)) {
+      ADD_FAILURE() << "the click was not sent";
+      return;
+    }
+    settleInput();
+  }
+}
+
+void clickColumnTitleWithPointer(int list, int column) {
+  const Gadget* g = findGadget(list, GadgetKind::ListIcon);
+  GtkTreeViewColumn* c = g != nullptr ? gtk_tree_view_get_column(GTK_TREE_VIEW(g->main), column) : nullptr;
+  if (c == nullptr || c->button == nullptr) {
+    ADD_FAILURE() << "no title of column " << column;
+    return;
+  }
+  GtkAllocation title;
+  gtk_widget_get_allocation(c->button, &title);
+  clickWidgetAt(c->button, title.width / 2, title.height / 2);
+}
+
+namespace {
+
+// Where a click on a row's cell lands, in the list's own coordinates: the
+// middle of the cell, or of the check box drawn in it.
+bool rowPoint(int list, int row, int column, bool checkBox, int* x, int* y) {
+  Gadget* g = findGadget(list);
+  GtkTreeIter iter;
+  if (g == nullptr || !isList(*g) || !rowIter(*g, row, &iter) || (checkBox && g->toggle == nullptr)) return false;
+  GtkTreeView* view = GTK_TREE_VIEW(g->main);
+  GtkTreeViewColumn* c = gtk_tree_view_get_column(view, checkBox ? 0 : column);
+  if (c == nullptr || !gtk_widget_get_mapped(g->main)) return false;
+  GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+  gtk_tree_view_scroll_to_cell(view, path, nullptr, FALSE, 0, 0);
+  pumpEvents();
+  GdkRectangle cell{};
+  gtk_tree_view_get_cell_area(view, path, c, &cell);
+  gtk_tree_path_free(path);
+  gint start = 0, width = cell.width;
+  if (checkBox) {
+    gtk_tree_view_column_cell_set_cell_data(c, GTK_TREE_MODEL(g->store), &iter, FALSE, FALSE);
+    gtk_tree_view_column_cell_get_position(c, g->toggle, &start, &width);
+  }
+  gtk_tree_view_convert_bin_window_to_widget_coords(view, cell.x + start + width / 2, cell.y + cell.height / 2, x, y);
+  return true;
+}
+
+}  // namespace
+
+void clickRowWithPointer(int list, int row, int column) {
+  int x = 0, y = 0;
+  if (!rowPoint(list, row, column, false, &x, &y)) {
+    ADD_FAILURE() << "no shown row " << row << " in list " << list;
+    return;
+  }
+  clickWidgetAt(gadgetWidget(list), x, y);
+}
+
+void clickRowCheckBoxWithPointer(int list, int row) {
+  int x = 0, y = 0;
+  if (!rowPoint(list, row, 0, true, &x, &y)) {
+    ADD_FAILURE() << "no shown check box in row " << row << " of list " << list;
+    return;
+  }
+  clickWidgetAt(gadgetWidget(list), x, y);
+}
+
+int columnTitlesHeight(int list) {
+  const Gadget* g = findGadget(list);
+  if (g == nullptr || !isList(*g)) return 0;
+  gint x = 0, y = 0;
+  gtk_tree_view_convert_bin_window_to_widget_coords(GTK_TREE_VIEW(g->main), 0, 0, &x, &y);
+  return y;
+}
+
 }  // namespace zandrel::ui::testing

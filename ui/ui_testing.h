@@ -121,4 +121,22 @@ std::vector<GdkRectangle> lastDialogButtons();
 // True while an answer given by answerNextDialog still waits for its dialog.
 bool answersPending();
 
+// Real input: events that go through the X server and reach the program as a
+// user's keys and clicks do (the toolkit's test events).
+// A key pressed and released in a window, which hands it to its focus widget
+// or to its open menu. The window gets the keyboard focus first, unless a
+// menu holds the keyboard.
+void pressKey(int window, guint keyval, GdkModifierType modifiers = GdkModifierType(0));
+// A click of the first pointer button at a point of a shown widget, in the
+// widget's own coordinates; the pointer moves there first.
+void clickWidgetAt(GtkWidget* widget, int x, int y);
+// A real click on the middle of a column title.
+void clickColumnTitleWithPointer(int list, int column);
+// A real click on the middle of a row's cell in a column of a shown list.
+void clickRowWithPointer(int list, int row, int column);
+// A real click on the middle of a row's check box in a shown list.
+void clickRowCheckBoxWithPointer(int list, int row);
+// Height of a list's row of column titles as laid out: how far down its rows start.
+int columnTitlesHeight(int list);
+
 }  // namespace zandrel::ui::testing

@@ -169,6 +169,44 @@ TEST_F(ColumnSortingTest, NoSortWhileACommandWindowIsOpen) {
   }
 }
 
+// The columns keep the widths they were made with whatever the window's size
+// (592 is the list's width when it is made); the room they leave stays empty
+// at the right. The titles keep one height, the sort arrow's, from the start,
+// so the rows do not move down at the first sort.
+TEST_F(ColumnSortingTest, ColumnsKeepTheirWidthsAndTitlesTheirHeight) {
+  addResultRow({"1", "/a", "1 Byte"});
+  addResultRow({"2", "/b", "2 Byte"});
+  ui::setGadgetState(MainPanel, ResultsTab);
+  settle();
+  const int made = 592;
+  const std::vector<int> widths = {60, made / 2, made / 7 + 20, made / 7, made / 7, made / 7};
+  const int titles = drive::columnTitlesHeight(ResultsList);
+  EXPECT_GT(titles, 0);
+  const struct {
+    int width, height;
+    bool sortFirst;
+  } sizes[] = {{788, 544, false}, {788, 544, true}, {1000, 700, true}, {788, 544, true}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height) +
+                 (size.sortFirst ? ", sorted" : ""));
+    drive::resizeAsUser(MainWindow, size.width, size.height);
+    settle();
+    ASSERT_EQ(ui::windowWidth(MainWindow), size.width);
+    if (size.sortFirst) drive::clickColumnTitleWithPointer(ResultsList, SizeColumn);
+    settle();
+    std::vector<int> drawn;
+    int sum = 0;
+    for (int c = 0; c < ui::columnCount(ResultsList); ++c) {
+      drawn.push_back(ui::columnWidth(ResultsList, c));
+      sum += drawn.back();
+    }
+    EXPECT_EQ(drawn, widths);
+    EXPECT_LT(sum, ui::gadgetWidth(ResultsList) - 40);
+    EXPECT_EQ(drive::columnTitlesHeight(ResultsList), titles);
+  }
+  EXPECT_TRUE(drive::columnArrowShown(ResultsList, SizeColumn));
+}
+
 TEST_F(ColumnSortingTest, AnUnregisteredColumnSortsAsText) {
   for (const char* location : {"/b10", "/B", "/b9"}) ui::addRow(LocationsList, -1, location);
   EXPECT_EQ(sortListByColumn(LocationsList, 0, kSortAscending), 0);
