@@ -102,7 +102,13 @@ FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
 
 void FileReplacement::dropTemp() {
   temp_.reset();
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  const char* name = tempPath_.c_str();
+  // Given to the old file's owner, it may be one that a sticky folder keeps
+  // from this process until it is taken back.
+  if (!tempPath_.empty() && ::unlink(name) != 0 && errno == EPERM &&
+      lchown(name, geteuid(), static_cast<gid_t>(-1)) == 0) {
+    ::unlink(name);
+  }
   tempPath_.clear();
 }
 
@@ -166,8 +172,7 @@ bool FileReplacement::commitThroughTemp(std::string_view bytes) {
   if (!written) return false;
   if (std::rename(tempPath_.c_str(), target_.c_str()) != 0) {
     const int error = errno;
-    ::unlink(tempPath_.c_str());
-    tempPath_.clear();
+    dropTemp();
     // A sticky folder keeps the file from being replaced by another user, who may still write it.
     return (error == EPERM || error == EACCES) && existing_.valid() && existingReadable_ && commitInPlace(bytes);
   }

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/capability.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sched.h>
@@ -252,6 +253,29 @@ TEST_F(FileReplaceTest, AFileInAStickyFolderIsWrittenInPlaceByAnotherUser) {
     EXPECT_EQ(modeOf(file) & 07777, c.fileMode);
     EXPECT_EQ(namesIn(path(folder)), std::vector<std::string>{"file"});
   }
+}
+
+// A process that may give a file away but not replace another's in a sticky
+// folder (root without CAP_FOWNER, as some services run): the new file would
+// carry the owner, yet the rename is refused, so the file is written in place.
+TEST_F(FileReplaceTest, ARenameRefusedInAStickyFolderEndsInPlace) {
+  const std::string file = placeFile("sticky", std::string(300, 'o'), 01777, 0644);
+  if (chown(file.c_str(), kNobody, kNobody) != 0 || chown(path("sticky").c_str(), kNobody, kNobody) != 0) {
+    GTEST_SKIP() << "cannot give a file away (needs root)";
+  }
+  const ino_t inode = statusOf(file).st_ino;
+  const int result = inChild([&] {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    data[CAP_FOWNER / 32].effective &= ~(1u << (CAP_FOWNER % 32));
+    return syscall(SYS_capset, &header, data) == 0 && replaceFile(file, "new");
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(readAll(file), "new");
+  EXPECT_EQ(statusOf(file).st_ino, inode);
+  EXPECT_EQ(ownerOf(file), kNobody);
+  EXPECT_EQ(namesIn(path("sticky")), std::vector<std::string>{"file"});
 }
 
 // A target of the longest name a folder takes still gets a temporary file, as
