@@ -14,9 +14,10 @@
 // Writing: the whole text replaces the file at closeIniFile, through the
 // shared file replacement (engine/file_replace.h): the old file stays whole
 // until the new one is complete, only a regular file the user may write is
-// replaced, and through a symbolic link the file it points to is. A document
-// from createIniFile therefore replaces the old file at closeIniFile, not at
-// once.
+// replaced, a file with a second name or another owner is rewritten where it
+// is, and through a symbolic link the file it points to is replaced, or made
+// where it is missing. A document from createIniFile therefore replaces the
+// old file at closeIniFile, not at once.
 //
 // Each thread has one current document of its own; a thread that ends with a
 // document open closes it as closeIniFile would.

@@ -4,14 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 
 #include "engine/unique_fd.h"
 
 namespace zandrel {
 namespace {
-
-constexpr size_t kReadBlock = 65536;
 
 // Calls io until it is not cut short by a signal.
 template <typename Io>
@@ -19,20 +16,6 @@ ssize_t retried(Io io) {
   for (;;) {
     const ssize_t done = io();
     if (done >= 0 || errno != EINTR) return done;
-  }
-}
-
-// Appends what io(buffer, size, bytes read so far) yields until the end of
-// the file; none on an error.
-template <typename Io>
-std::optional<std::string> appendUntilEnd(std::string bytes, Io io) {
-  char buffer[kReadBlock];
-  for (off_t done = 0;;) {
-    const ssize_t got = retried([&] { return io(buffer, sizeof buffer, done); });
-    if (got == 0) return bytes;
-    if (got < 0) return std::nullopt;
-    bytes.append(buffer, static_cast<size_t>(got));
-    done += got;
   }
 }
 
@@ -63,16 +46,6 @@ bool readExactly(int fd, char* data, size_t size) {
     size -= static_cast<size_t>(got);
   }
   return true;
-}
-
-std::optional<std::string> readToEnd(int fd, size_t expectedSize) {
-  std::string bytes;
-  bytes.reserve(expectedSize);
-  return appendUntilEnd(std::move(bytes), [fd](char* buffer, size_t size, off_t) { return ::read(fd, buffer, size); });
-}
-
-std::optional<std::string> readToEndFromStart(int fd) {
-  return appendUntilEnd({}, [fd](char* buffer, size_t size, off_t done) { return ::pread(fd, buffer, size, done); });
 }
 
 bool writeAll(int fd, std::string_view bytes) {

@@ -5,7 +5,6 @@
 #include <sys/types.h>
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,12 +15,6 @@ ssize_t readSome(int fd, void* buffer, size_t size);
 
 // Exactly size bytes; false when the file ends first or cannot be read.
 bool readExactly(int fd, char* data, size_t size);
-
-// Everything from the current position to the end; none on a read error.
-// `expectedSize` only reserves room.
-std::optional<std::string> readToEnd(int fd, size_t expectedSize = 0);
-// Everything from the start of the file, the descriptor's position untouched.
-std::optional<std::string> readToEndFromStart(int fd);
 
 // Every byte, from the current position (writeAll) or from an offset, the
 // position untouched (writeAllAt); false on an error or a write that takes nothing.

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "engine/file_io.h"
@@ -18,23 +18,36 @@
 namespace zandrel {
 namespace {
 
+// Links followed one at a time, no further than the system itself would.
+constexpr int kMaxLinkHops = 40;
+
 // The file that is replaced: the one a symbolic link points to, so the link
-// survives; the path itself otherwise, a dangling link included.
-std::string writeTarget(const std::string& path) {
-  struct stat status;
-  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+// survives, also where that file does not exist yet (it is made there, and
+// the link then finds it); the path itself otherwise. None for a chain of
+// links that never ends or cannot be read.
+std::optional<std::string> writeTarget(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat status;
+    if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return current;
+    char link[PATH_MAX];
+    const ssize_t length = readlink(current.c_str(), link, sizeof link);
+    if (length <= 0 || static_cast<size_t>(length) == sizeof link) return std::nullopt;
+    const std::string next(link, static_cast<size_t>(length));
+    current = next.front() == '/' ? next : folderOf(current) + next;
+  }
+  return std::nullopt;
 }
 
 // A new file beside the target, hidden and ending in ".tmp", so neither the
-// language file scan nor a results dialog takes it for one of theirs.
+// language file scan nor a results dialog takes it for one of theirs. Its
+// name is short whatever the target's, so a target of the longest name a
+// folder takes still gets one.
 UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
-  const std::string folder = folderOf(target);
-  const std::string name = target.substr(target.rfind('/') + 1);
+  const std::string prefix = folderOf(target) + ".zandrel." + std::to_string(getpid()) + ".";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = folder + "." + name + "." + std::to_string(getpid()) + "." + std::to_string(counter++) + ".tmp";
+    tempPath = prefix + std::to_string(counter++) + ".tmp";
     UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.valid()) return fd;
     if (errno != EEXIST) break;
@@ -43,10 +56,12 @@ UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
   return UniqueFd();
 }
 
-// Only where the process may give the file away: else the group alone, else nothing.
-void keepOwner(int fd, const struct stat& old) {
-  if (fchown(fd, old.st_uid, old.st_gid) == 0) return;
-  if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0) return;
+// Gives the new file the old one's owner and group; false when the process
+// may not, after it gave it the group alone where it may.
+bool keepOwner(int fd, const struct stat& old) {
+  if (fchown(fd, old.st_uid, old.st_gid) == 0) return true;
+  fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+  return false;
 }
 
 // Whether a file of `size` bytes may grow where `fd` is, as far as the
@@ -85,10 +100,20 @@ FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
   return *this;
 }
 
-void FileReplacement::abandon() {
+void FileReplacement::dropTemp() {
   temp_.reset();
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  const char* name = tempPath_.c_str();
+  // Given to the old file's owner, it may be one that a sticky folder keeps
+  // from this process until it is taken back.
+  if (!tempPath_.empty() && ::unlink(name) != 0 && errno == EPERM &&
+      lchown(name, geteuid(), static_cast<gid_t>(-1)) == 0) {
+    ::unlink(name);
+  }
   tempPath_.clear();
+}
+
+void FileReplacement::abandon() {
+  dropTemp();
   existing_.reset();
   existingReadable_ = false;
   target_.clear();
@@ -96,7 +121,9 @@ void FileReplacement::abandon() {
 
 bool FileReplacement::prepare(const std::string& path) {
   abandon();
-  target_ = writeTarget(path);
+  const std::optional<std::string> target = writeTarget(path);
+  if (!target) return false;
+  target_ = *target;
   struct stat status;
   const bool exists = ::stat(target_.c_str(), &status) == 0;
   if (!exists && errno != ENOENT) return false;
@@ -115,8 +142,16 @@ bool FileReplacement::prepare(const std::string& path) {
       return false;
     }
   }
+  const bool inPlacePossible = existing_.valid() && existingReadable_;
+  // A new file would take the name from the file's other names, which keep the old bytes.
+  if (inPlacePossible && status.st_nlink > 1) return true;
   temp_ = createTempBeside(target_, tempPath_);
-  if (temp_.valid() || (existing_.valid() && existingReadable_)) return true;
+  // A new file that cannot take the old owner and group would give the file to the user.
+  if (temp_.valid() && existing_.valid() && !keepOwner(temp_.get(), status) && inPlacePossible) {
+    dropTemp();
+    return true;
+  }
+  if (temp_.valid() || inPlacePossible) return true;
   abandon();
   return false;
 }
@@ -130,17 +165,14 @@ bool FileReplacement::commit(std::string_view bytes) {
 bool FileReplacement::commitThroughTemp(std::string_view bytes) {
   const int fd = temp_.get();
   struct stat old;
-  if (existing_.valid() && fstat(existing_.get(), &old) == 0) {
-    keepOwner(fd, old);
-    fchmod(fd, old.st_mode & 07777);  // after the owner: a change of owner clears the set-id bits
-  }
+  // After the owner, given at prepare: a change of owner clears the set-id bits.
+  if (existing_.valid() && fstat(existing_.get(), &old) == 0) fchmod(fd, old.st_mode & 07777);
   bool written = writeAll(fd, bytes) && fsync(fd) == 0;
   written = ::close(temp_.release()) == 0 && written;
   if (!written) return false;
   if (std::rename(tempPath_.c_str(), target_.c_str()) != 0) {
     const int error = errno;
-    ::unlink(tempPath_.c_str());
-    tempPath_.clear();
+    dropTemp();
     // A sticky folder keeps the file from being replaced by another user, who may still write it.
     return (error == EPERM || error == EACCES) && existing_.valid() && existingReadable_ && commitInPlace(bytes);
   }

@@ -3,17 +3,22 @@
 // results exports: the old bytes stay whole until the new ones are complete.
 //
 // The new bytes go into a temporary file beside the target, which is synced
-// and renamed into place; the replaced file's mode (and owner, where the
-// process may set it) carries over. Only a regular file the user may write is
-// replaced, and only a file or nothing: a folder, named pipe, device or socket
-// at the name is refused without being opened for writing. Through a symbolic
-// link, the file it points to is replaced and the link kept.
+// and renamed into place; the replaced file's mode and owner carry over. Only
+// a regular file the user may write is replaced, and only a file or nothing:
+// a folder, named pipe, device or socket at the name is refused without being
+// opened for writing. Through a symbolic link, the file it points to is
+// replaced, or made where it does not exist yet, and the link kept.
 //
-// Where the folder takes no temporary file, or refuses the rename (a sticky
-// folder whose file belongs to another user), the file itself is rewritten:
-// only after the file-size limit and the free space say the new bytes fit, and
-// with a copy of the old ones put back should the rewrite fail all the same.
-// No temporary file stays behind on any path.
+// The file itself is rewritten instead where a new one would not be the
+// user's file any more: a file with more names than one (hard links), whose
+// other names would keep the old bytes, and a file whose owner or group the
+// process may not give a new file; so it is too where the folder takes no
+// temporary file, or refuses the rename (a sticky folder whose file belongs
+// to another user). Only a file that may also be read is rewritten, as the
+// rewrite keeps aside the old bytes it overwrites. It starts only after the
+// file-size limit and the free space say the new bytes fit, and puts the old
+// bytes back should it fail all the same. No temporary file stays behind on
+// any path.
 
 #include <string>
 #include <string_view>
@@ -48,6 +53,7 @@ class FileReplacement {
   void abandon();
 
  private:
+  void dropTemp();
   bool commitThroughTemp(std::string_view bytes);
   bool commitInPlace(std::string_view bytes);
 

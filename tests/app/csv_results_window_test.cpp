@@ -211,5 +211,14 @@ TEST_F(CsvResultsTest, DropDownArrowsShowTheirCsvItemsBelowTheButtons) {
   EXPECT_EQ(ui::rowCount(ResultsList), 1);
 }
 
+TEST_F(CsvResultsTest, ExportTakesTheLongestNameAFolderTakes) {
+  addResultRow({"1", "/data/a", "1 Byte", "", "", "e"});
+  const std::string chosen = path(std::string(251, 'c'));  // 255 bytes with the extension added
+  exportTo(chosen);
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");  // and no error box after it
+  EXPECT_EQ(readAll(chosen + ".csv"), "Group,Name,Size,MD5,SHA1,CRC32\r\n\"1\",\"/data/a\",\"1 Byte\",\"\",\"\",\"e\"\r\n");
+  EXPECT_EQ(testing::namesIn(path()), std::vector<std::string>{std::string(251, 'c') + ".csv"});
+}
+
 }  // namespace
 }  // namespace zandrel

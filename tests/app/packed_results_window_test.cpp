@@ -363,5 +363,27 @@ TEST_F(PackedResultsWindowTest, DropImportsTheFirstFileOnly) {
   EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + c + "\"");
 }
 
+// The longest name a folder takes, for a new file and in place of an old one,
+// which is replaced by a new file rather than rewritten.
+TEST_F(PackedResultsWindowTest, ExportTakesTheLongestNameAFolderTakes) {
+  setRows(kOldRows);
+  const std::string name = std::string(251, 'r') + ".txt";
+  exportTo(path(name));
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");  // and no error box after it
+  EXPECT_EQ(readPackedResultsFile(path(name)), buildPackedText(kOldRows, gStarEscape, gNewlineEscape));
+
+  struct stat before;
+  ASSERT_EQ(stat(path(name).c_str(), &before), 0);
+  const ResultsRows rows = {{"1", "/new/a", "1 Byte", "", "", "e"}, {"1", "/new/b", "1 Byte", "", "", "e"}};
+  setRows(rows);
+  exportTo(path(name));
+  EXPECT_EQ(drive::lastDialogTitle(), "Save file as");
+  EXPECT_EQ(readPackedResultsFile(path(name)), buildPackedText(rows, gStarEscape, gNewlineEscape));
+  struct stat after;
+  ASSERT_EQ(stat(path(name).c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);
+  EXPECT_EQ(testing::namesIn(path()), std::vector<std::string>{name});
+}
+
 }  // namespace
 }  // namespace zandrel

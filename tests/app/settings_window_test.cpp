@@ -376,6 +376,41 @@ TEST_F(SettingsWindowTest, AFileInALockedFolderIsWrittenInPlace) {
   EXPECT_EQ(folderEntries(path("locked")), (std::vector<std::string>{"settings.ini"}));
 }
 
+// A settings file kept in a dotfiles repository: by a second name, both
+// names hold the save; by a link to a file not made yet, the file is made
+// there and the link stays; by a link into a folder that does not exist, the
+// error box comes and the link stays.
+TEST_F(SettingsWindowTest, ASettingsFileOfADotfilesRepositoryIsSavedThere) {
+  const std::string repo = makeFolder("repo");
+  gSettingsPath = writeFile("program/settings.ini", "\xEF\xBB\xBF\nlang = Deutsch\n");
+  ASSERT_EQ(link(gSettingsPath.c_str(), (repo + "/settings.ini").c_str()), 0);
+  drive::toggleCheckBox(SubdirsCheckBox);
+  settle();
+  saveFromToolbar(Answer::Yes);
+  EXPECT_EQ(drive::lastDialogText(), "Do you want to save the current configuration?");  // no error came
+  EXPECT_NE(settingsBytes().find("subdirs = 1\n"), std::string::npos);
+  EXPECT_EQ(readBytes(repo + "/settings.ini"), settingsBytes());
+  EXPECT_EQ(std::filesystem::hard_link_count(gSettingsPath), 2u);
+
+  gSettingsPath = path("linked/settings.ini");
+  makeFolder("linked");
+  ASSERT_EQ(symlink("../repo/linked.ini", gSettingsPath.c_str()), 0);
+  saveFromToolbar(Answer::Yes);
+  EXPECT_EQ(drive::lastDialogText(), "Do you want to save the current configuration?");
+  EXPECT_TRUE(std::filesystem::is_symlink(gSettingsPath));
+  EXPECT_NE(readBytes(repo + "/linked.ini").value_or("").find("subdirs = 1\n"), std::string::npos);
+
+  gSettingsPath = path("nowhere/settings.ini");
+  makeFolder("nowhere");
+  ASSERT_EQ(symlink("../missing/settings.ini", gSettingsPath.c_str()), 0);
+  saveFromToolbar(Answer::Yes, true);
+  EXPECT_EQ(drive::lastDialogTitle(), "Error");
+  EXPECT_EQ(drive::lastDialogText(), "Couldn't save the settings in \"" + gSettingsPath + "\"");
+  EXPECT_TRUE(std::filesystem::is_symlink(gSettingsPath));
+  EXPECT_FALSE(std::filesystem::exists(path("missing")));
+  EXPECT_EQ(folderEntries(repo), (std::vector<std::string>{"linked.ini", "settings.ini"}));
+}
+
 TEST(ParseSettingsNumber, ReadsTheLeadingNumber) {
   const struct {
     std::string text;

@@ -408,5 +408,23 @@ TEST_F(TranslationToolTest, ResetAsksAndEmptiesOnlyOnYes) {
   EXPECT_EQ(text, "Reset all entries?");
 }
 
+TEST_F(TranslationToolTest, SavesUnderTheLongestNameAFolderTakes) {
+  const std::string chosen = path(std::string(251, 'L'));  // 255 bytes with ".lng"
+  Script script;
+  script.when(toolOpen, [&] {
+    drive::typeText(TranslationFields + 7, "sieben");
+    drive::answerNextDialog(Answer::Ok, {chosen});
+    drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(SaveTranslationButton);
+  });
+  script.when([] { return !drive::answersPending(); }, [] {
+    EXPECT_EQ(drive::lastDialogText(), "File saved");
+    quit();
+  });
+  runTool(script);
+  EXPECT_EQ(readAll(chosen + ".lng"), languageFile({{7, "sieben"}}));
+  EXPECT_EQ(testing::namesIn(path()), std::vector<std::string>{std::string(251, 'L') + ".lng"});
+}
+
 }  // namespace
 }  // namespace zandrel

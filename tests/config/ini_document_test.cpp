@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <functional>
@@ -26,6 +27,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/immutable.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/traced_child.h"
 
 namespace zandrel {
 namespace {
@@ -438,6 +440,76 @@ TEST_F(IniDocumentTest, WritesThroughASymbolicLink) {
   EXPECT_EQ(bytesOf(real), kMark + "\nk = new\n");
 }
 
+// A file that grows while it is read (the reader is held at its first read
+// while the file grows) is read up to the limit, and not a byte beyond.
+TEST_F(IniDocumentTest, AFileThatGrowsWhileItIsReadIsHeldToTheLimit) {
+  const struct {
+    const char* what;
+    size_t grownTo;
+    int result;  // 1 opened and read to its end, 0 opened as none
+  } cases[] = {
+      {"grows to the limit", kIniMaxFileBytes, 1},
+      {"grows one byte past the limit", kIniMaxFileBytes + 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string head = "0 = first\n";
+    const std::string tail = "\nlast = 1\n";
+    const std::string file = writeFile("grows.lng", head);
+    const std::string seen = std::filesystem::canonical(file).string();
+    bool grown = false;
+    const int result = testing::exitCodeTraced(
+        [&] {
+          const bool opened = openIniFile(file);
+          const bool toTheEnd = readIniString("last", kDefault) == "1";
+          closeIniFile();
+          return opened ? (toTheEnd ? 1 : 2) : 0;
+        },
+        [&](pid_t child, const testing::SyscallEntry& call) {
+          if (grown || call.entry.nr != SYS_read || testing::pathOfChildFd(child, call.entry.args[0]) != seen) return;
+          std::ofstream(file, std::ios::binary | std::ios::app)
+              << std::string(c.grownTo - head.size() - tail.size(), ';') << tail;
+          grown = true;
+        });
+    if (result == testing::kNotTraced) GTEST_SKIP() << "cannot trace a child";
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(std::filesystem::file_size(file), c.grownTo);
+    EXPECT_EQ(result, c.result);
+  }
+}
+
+// A document is written while the next start would read it whole: up to
+// exactly the limit, and not one byte more, where the old file stays.
+TEST_F(IniDocumentTest, ADocumentIsWrittenUpToTheLimitAndNotOneByteMore) {
+  const std::string framing = kMark + "\nk = \n";
+  const struct {
+    const char* what;
+    size_t size;
+    bool written;
+  } cases[] = {
+      {"exactly the limit", kIniMaxFileBytes, true},
+      {"one byte over the limit", kIniMaxFileBytes + 1, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string old = "k = old\n";
+    const std::string file = writeFile("settings.ini", old);
+    const std::string value(c.size - framing.size(), 'v');
+    ASSERT_TRUE(createIniFile(file));
+    writeIniString("k", value);
+    EXPECT_EQ(closeIniFile(), c.written);
+    if (c.written) {
+      EXPECT_EQ(std::filesystem::file_size(file), c.size);
+      ASSERT_TRUE(openIniFile(file));
+      EXPECT_TRUE(readIniString("k", kDefault) == value);
+      closeIniFile();
+    } else {
+      EXPECT_EQ(bytesOf(file), old);
+    }
+    EXPECT_EQ(entries(), std::set<std::string>{"settings.ini"});
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Who may save, and saves that fail
 
@@ -466,6 +538,35 @@ int save(const std::string& file, const std::string& value) {
   return closeIniFile() ? 3 : 1;
 }
 
+// A settings file kept in a dotfiles repository, by a second name or by a
+// link to a file that is not there yet: the save goes to the repository's
+// file, and every name and the link stay as they were.
+TEST_F(IniDocumentTest, ASaveReachesTheFileOfEveryNameAndLink) {
+  const std::string fresh = kMark + "\nk = new\n";
+  const std::string repo = makeFolder("repo");
+  const std::string linked = writeFile("settings.ini", "k = old\n");
+  ASSERT_EQ(link(linked.c_str(), (repo + "/settings.ini").c_str()), 0);
+  ASSERT_EQ(save(linked, "new"), 3);
+  EXPECT_EQ(bytesOf(linked), fresh);
+  EXPECT_EQ(bytesOf(repo + "/settings.ini"), fresh);
+  EXPECT_EQ(std::filesystem::hard_link_count(linked), 2u);
+
+  const std::string language = path("Deutsch.lng");
+  ASSERT_EQ(symlink("repo/Deutsch.lng", language.c_str()), 0);
+  ASSERT_EQ(save(language, "new"), 3);
+  EXPECT_TRUE(std::filesystem::is_symlink(language));
+  EXPECT_EQ(bytesOf(repo + "/Deutsch.lng"), fresh);
+
+  // Where the link points into a folder that does not exist, nothing is made.
+  const std::string nowhere = path("Nowhere.lng");
+  ASSERT_EQ(symlink("missing/Nowhere.lng", nowhere.c_str()), 0);
+  EXPECT_EQ(save(nowhere, "new"), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(nowhere));
+  EXPECT_FALSE(std::filesystem::exists(path("missing")));
+  EXPECT_EQ(entries(), (std::set<std::string>{"Deutsch.lng", "Nowhere.lng", "repo", "settings.ini"}));
+  EXPECT_EQ(testing::namesIn(repo), (std::vector<std::string>{"Deutsch.lng", "settings.ini"}));
+}
+
 
 class IniSaveTest : public IniDocumentTest {
  protected:
@@ -489,14 +590,13 @@ TEST_F(IniSaveTest, OnlyAFileTheUserMayWriteIsReplaced) {
     mode_t folderMode, fileMode;
     int result;  // of save()
     std::string after;
-    uid_t owner;  // a replacing user who may not give the file away owns the new one
   } cases[] = {
-      {"read-only file in a writable folder", 0777, 0444, 0, "k = old\n", getuid()},
-      {"writable file in a read-only folder: written in place", 0755, 0666, 3, fresh, getuid()},
-      {"writable file in a writable folder", 0777, 0666, 3, fresh, kNobody},
-      {"file and folder read-only", 0755, 0444, 0, "k = old\n", getuid()},
-      {"another user's writable file in a sticky folder: written in place", 01777, 0666, 3, fresh, getuid()},
-      {"another user's read-only file in a sticky folder", 01777, 0644, 0, "k = old\n", getuid()},
+      {"read-only file in a writable folder", 0777, 0444, 0, "k = old\n"},
+      {"writable file in a read-only folder: written in place", 0755, 0666, 3, fresh},
+      {"another user's writable file in a writable folder: written in place", 0777, 0666, 3, fresh},
+      {"file and folder read-only", 0755, 0444, 0, "k = old\n"},
+      {"another user's writable file in a sticky folder: written in place", 01777, 0666, 3, fresh},
+      {"another user's read-only file in a sticky folder", 01777, 0644, 0, "k = old\n"},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -511,7 +611,7 @@ TEST_F(IniSaveTest, OnlyAFileTheUserMayWriteIsReplaced) {
     struct stat status;
     ASSERT_EQ(stat(file.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, c.fileMode);
-    EXPECT_EQ(status.st_uid, c.owner);
+    EXPECT_EQ(status.st_uid, getuid());  // the saving user, who may not give a file away, does not take it
   }
   // No file yet, and a folder that takes none.
   makeFolder("empty");
