@@ -69,4 +69,16 @@ bool syncFolder(const std::string& folder) {
   return ::fsync(fd.get()) == 0 || (errno != EIO && errno != ENOSPC && errno != EDQUOT);
 }
 
+bool takeOwnerOf(int fd, const struct stat& source) {
+  if (fchown(fd, source.st_uid, source.st_gid) == 0) return true;
+  fchown(fd, static_cast<uid_t>(-1), source.st_gid);
+  return false;
+}
+
+void takeModeOf(int fd, const struct stat& source) {
+  struct stat own;
+  const bool sameOwner = fstat(fd, &own) == 0 && own.st_uid == source.st_uid && own.st_gid == source.st_gid;
+  fchmod(fd, source.st_mode & (sameOwner ? 07777 : 0777));
+}
+
 }  // namespace zandrel

@@ -2,6 +2,7 @@
 // Reads and writes that a signal cannot cut short: a call that a signal
 // interrupts before it moved a byte is made again.
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -28,5 +29,14 @@ std::string folderOf(const std::string& path);
 // cut. A folder that cannot be opened for it, or a file system that cannot
 // sync folders, is taken as it is; false only for a failed write.
 bool syncFolder(const std::string& folder);
+
+// Gives the file source's owner and group where the process may, else the
+// group alone where it may; true when it has both.
+bool takeOwnerOf(int fd, const struct stat& source);
+// Gives the file source's permission bits. Set-user-id, set-group-id and
+// sticky come along only where the file has source's owner and group too:
+// another user's set-id program never becomes one of whoever makes the copy.
+// Called after the bytes are written, as a write may clear the set-id bits.
+void takeModeOf(int fd, const struct stat& source);
 
 }  // namespace zandrel

@@ -56,14 +56,6 @@ UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
   return UniqueFd();
 }
 
-// Gives the new file the old one's owner and group; false when the process
-// may not, after it gave it the group alone where it may.
-bool keepOwner(int fd, const struct stat& old) {
-  if (fchown(fd, old.st_uid, old.st_gid) == 0) return true;
-  fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-  return false;
-}
-
 // Whether a file of `size` bytes may grow where `fd` is, as far as the
 // process's file-size limit and the file system's free space tell: a rewrite
 // in place that stopped half-way would have cut the old text already.
@@ -147,7 +139,7 @@ bool FileReplacement::prepare(const std::string& path) {
   if (inPlacePossible && status.st_nlink > 1) return true;
   temp_ = createTempBeside(target_, tempPath_);
   // A new file that cannot take the old owner and group would give the file to the user.
-  if (temp_.valid() && existing_.valid() && !keepOwner(temp_.get(), status) && inPlacePossible) {
+  if (temp_.valid() && existing_.valid() && !takeOwnerOf(temp_.get(), status) && inPlacePossible) {
     dropTemp();
     return true;
   }
@@ -166,7 +158,7 @@ bool FileReplacement::commitThroughTemp(std::string_view bytes) {
   const int fd = temp_.get();
   struct stat old;
   // After the owner, given at prepare: a change of owner clears the set-id bits.
-  if (existing_.valid() && fstat(existing_.get(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+  if (existing_.valid() && fstat(existing_.get(), &old) == 0) takeModeOf(fd, old);
   bool written = writeAll(fd, bytes) && fsync(fd) == 0;
   written = ::close(temp_.release()) == 0 && written;
   if (!written) return false;

@@ -45,18 +45,6 @@ bool sameFile(const std::string& a, const std::string& b) {
 std::atomic<int> gNoReplaceRefusal{0};
 std::function<void()> gAfterEachCopyBlock;
 
-// The copy takes the source's owner and group where the process may. Only a
-// copy that has both keeps set-user-id, set-group-id and sticky: another
-// user's set-id program must never become one of whoever runs the copy. Set
-// after the bytes are written, as a write by a user without the right clears
-// the set-id bits.
-void giveOwnerAndMode(int fd, const struct stat& source) {
-  if (fchown(fd, source.st_uid, source.st_gid) != 0) fchown(fd, static_cast<uid_t>(-1), source.st_gid);
-  struct stat own;
-  const bool sameOwner = fstat(fd, &own) == 0 && own.st_uid == source.st_uid && own.st_gid == source.st_gid;
-  fchmod(fd, source.st_mode & (sameOwner ? 07777 : 0777));
-}
-
 bool sameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
@@ -97,7 +85,8 @@ StagedCopy::StagedCopy(const std::string& source, std::string target, const std:
     copied += count;
     if (gAfterEachCopyBlock) gAfterEachCopyBlock();
   }
-  giveOwnerAndMode(out.get(), status);
+  takeOwnerOf(out.get(), status);
+  takeModeOf(out.get(), status);
   // A close can be the first to report a lost write.
   const int fd = out.release();
   const bool synced = !durable || ::fsync(fd) == 0;
