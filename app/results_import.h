@@ -24,9 +24,10 @@ extern ImportCells gImportRows;
 // hands a file whose first line holds the CSV header to the CSV import,
 // refuses a file that does not open, is damaged, holds more than
 // kMostImportedRows rows or needs more memory than there is with "Couldn't
-// import file" and its quoted path, parses the text behind ImportWindow and replaces the
-// rows of ResultsList with what it holds, when it holds any. A close request
-// of any window while it parses ends the import and leaves the list as it was.
+// import file" and its quoted path, parses the text behind ImportWindow and
+// replaces the rows of ResultsList with what it holds, when it holds any. A
+// close request of any window while it parses ends the import and leaves the
+// list as it was.
 void importResults(const std::string& path);
 
 // A drop on ResultsList: only the first dropped path counts, and goes to
@@ -39,8 +40,9 @@ void importDroppedResults(const std::string& droppedText);
 // file changes nothing and shows nothing; a file with a cell longer than its
 // column ever holds, with more than kMostImportedRows rows (an empty line is
 // a row of empty cells), or needing more memory than there is, is refused
-// with "Couldn't import file" and changes nothing either. While it reads, ImportWindow is shown and one pending
-// window event is dropped per record: the import cannot be stopped.
+// with "Couldn't import file" and changes nothing either. While it reads,
+// ImportWindow is shown and one pending window event is dropped per record:
+// the import cannot be stopped.
 void importCsvResults(const std::string& path);
 
 }  // namespace zandrel
