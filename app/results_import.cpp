@@ -65,11 +65,14 @@ void parseBehindWindow(const std::string& text) {
 }
 
 // Replaces the rows of ResultsList with those of the cells, or leaves the list
-// as it is and says false when a file name is too long.
+// as it is and says false when a file name is too long or the rows are more
+// than an import takes.
 bool replaceWithImportedRows(const ImportCells& cells) {
   const auto ignore = [](const RowCells&) {};
-  if (!forEachImportRow(cells, gStarEscape, gNewlineEscape, ignore)) return false;
-  replaceResultRows([&cells](const RowSink& add) { forEachImportRow(cells, gStarEscape, gNewlineEscape, add); });
+  if (!forEachImportRow(cells, gStarEscape, gNewlineEscape, ignore, kMostImportedRows)) return false;
+  replaceResultRows([&cells](const RowSink& add) {
+    forEachImportRow(cells, gStarEscape, gNewlineEscape, add, kMostImportedRows);
+  });
   return true;
 }
 
@@ -93,6 +96,21 @@ std::optional<std::string> firstLineOf(const std::string& path) {
   return line;
 }
 
+// The records after the first line, six cells each; false for a file no
+// export writes: a cell longer than its column, or more rows than an import
+// takes. Both are found as the file is read, so memory grows no further.
+bool readCsvRecords(int fd, ImportCells& records) {
+  CsvReader reader(fd);
+  reader.skipLine();
+  RowCells cells;
+  size_t rows = 0;
+  for (CsvReader::Record record = reader.next(cells); record != CsvReader::Record::End; record = reader.next(cells)) {
+    if (record == CsvReader::Record::TooLong || ++rows > kMostImportedRows) return false;
+    for (const std::string& cell : cells) records.push_back(cell);
+  }
+  return true;
+}
+
 }  // namespace
 
 void importResults(const std::string& given) {
@@ -108,16 +126,20 @@ void importResults(const std::string& given) {
     importCsvResults(path);
     return;
   }
-  std::optional<std::string> text = readPackedResultsFile(path);
-  if (!text) {
-    showImportRefused(path);
-    return;
+  bool refused = true;
+  try {
+    std::optional<std::string> text = readPackedResultsFile(path);
+    if (text) {
+      gImportRows.clear();
+      gImportCellsFit = true;
+      parseBehindWindow(*text);
+      text.reset();  // the cells hold all that is needed now
+      refused = !gImportCellsFit || (!gImportRows.empty() && !replaceWithImportedRows(gImportRows));
+    }
+  } catch (const std::bad_alloc&) {
+    // More than this machine has to spare: refused like a damaged file, the list as it was.
+    if (ui::windowExists(ImportWindow)) ui::closeWindow(ImportWindow);
   }
-  gImportRows.clear();
-  gImportCellsFit = true;
-  parseBehindWindow(*text);
-  text.reset();  // the cells hold all that is needed now
-  const bool refused = !gImportCellsFit || (!gImportRows.empty() && !replaceWithImportedRows(gImportRows));
   gImportRows.clear();
   if (refused) showImportRefused(path);
 }
@@ -139,34 +161,30 @@ void importCsvResults(const std::string& given) {
   if (!file.valid()) return;
 
   const bool windowOpen = openImportWindow();
-  // The whole file is read before the list changes: a file that turns out
-  // not to be a results file leaves the list as it was.
-  ImportCells records;
-  CsvReader reader(file.get());
-  reader.skipLine();
-  RowCells cells;
-  bool fits = true;
-  for (CsvReader::Record record = reader.next(cells); record != CsvReader::Record::End; record = reader.next(cells)) {
-    if (record == CsvReader::Record::TooLong) {
-      fits = false;
-      break;
-    }
-    for (const std::string& cell : cells) records.push_back(cell);
-  }
-  if (fits) {
-    replaceResultRows([&](const RowSink& add) {
-      for (size_t first = 0, line = 0; first < records.size(); first += kResultsColumnCount, ++line) {
-        // One event goes with each line, close requests too. The toolkit gets its
-        // turn only every so many lines: each turn redraws the growing list.
-        if (line % kLinesPerTurn == 0) {
-          ui::pollEvent();
-        } else {
-          ui::takeQueuedEvent();
+  bool fits = false;
+  try {
+    // The whole file is read before the list changes: a file that turns out
+    // not to be a results file leaves the list as it was.
+    ImportCells records;
+    fits = readCsvRecords(file.get(), records);
+    if (fits) {
+      replaceResultRows([&records](const RowSink& add) {
+        RowCells cells(kResultsColumnCount);
+        for (size_t first = 0, line = 0; first < records.size(); first += kResultsColumnCount, ++line) {
+          // One event goes with each line, close requests too. The toolkit gets its
+          // turn only every so many lines: each turn redraws the growing list.
+          if (line % kLinesPerTurn == 0) {
+            ui::pollEvent();
+          } else {
+            ui::takeQueuedEvent();
+          }
+          for (size_t i = 0; i < kResultsColumnCount; ++i) cells[i] = records[first + i];
+          add(cells);
         }
-        for (size_t i = 0; i < kResultsColumnCount; ++i) cells[i] = records[first + i];
-        add(cells);
-      }
-    });
+      });
+    }
+  } catch (const std::bad_alloc&) {
+    fits = false;  // more than this machine has to spare: refused, and the records are given back
   }
   if (windowOpen) ui::closeWindow(ImportWindow);
   if (!fits) showImportRefused(path);

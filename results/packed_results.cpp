@@ -336,11 +336,12 @@ bool parseNativeImport(std::string_view packedText, ImportCells& cells, const st
 }
 
 bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, const std::string& newlineEscape,
-                      const std::function<void(const std::vector<std::string>&)>& take) {
+                      const std::function<void(const std::vector<std::string>&)>& take, size_t mostRows) {
   std::vector<std::string> row;
   bool rowAdded = false;  // whether the cells of the current row have a row to go to
   int64_t previousGroup = 0;
   bool anyRow = false;
+  size_t rows = 0;
   const auto giveRow = [&] {
     if (rowAdded) take(row);
   };
@@ -358,6 +359,7 @@ bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, c
         return true;
       }
       previousGroup = group;
+      if (rows++ == mostRows) return false;
       row.assign(kResultsColumnCount, std::string());
       row[0] = cell;
       rowAdded = anyRow = true;

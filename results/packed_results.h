@@ -126,10 +126,12 @@ bool parseNativeImport(std::string_view packedText, ImportCells& cells, const st
 // undone (starEscape back to "*", then newlineEscape to a line feed). The
 // rows end at an empty Group cell, and at a row whose group number is neither
 // the previous row's, the next one nor 0, or is 0 after the first row.
-// False when a file name, its tokens undone, is longer than the longest path;
-// the rows before it have been given by then.
+// False when a file name, its tokens undone, is longer than the longest path,
+// and at a row beyond the first mostRows, which is not given; the rows before
+// have been given by then.
 bool forEachImportRow(const ImportCells& cells, const std::string& starEscape, const std::string& newlineEscape,
-                      const std::function<void(const std::vector<std::string>&)>& take);
+                      const std::function<void(const std::vector<std::string>&)>& take,
+                      size_t mostRows = SIZE_MAX);
 
 // The rows of forEachImportRow in one list; nothing when it refuses them.
 std::optional<ResultsRows> rowsFromImportCells(const ImportCells& cells, const std::string& starEscape,

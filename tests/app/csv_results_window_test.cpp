@@ -7,11 +7,13 @@
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "app/program_state.h"
 #include "app/results_import.h"
 #include "config/languages.h"
+#include "results/csv_format.h"
 #include "tests/app/window_test_support.h"
 
 namespace zandrel {
@@ -175,6 +177,43 @@ TEST_F(CsvResultsTest, ACellTooLongForItsColumnRefusesTheFileAndKeepsTheRows) {
   EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + file + "\"");
   EXPECT_EQ(resultRows(), (std::vector<Cells>{{"1", "/kept", "", "", "", ""}}));
   EXPECT_FALSE(ui::windowExists(ImportWindow));
+}
+
+// Every line makes a row, an empty one too, and each row costs the list its
+// memory however short its cells: a file of more rows than an import takes is
+// refused as it is read, whether chosen or dropped, and the list stays.
+TEST_F(CsvResultsTest, AFileOfMoreRowsThanAnImportTakesIsRefusedAndTheRowsStay) {
+  const std::string file =
+      writeFile("empty lines.csv", std::string(kCsvHeader) + "\r\n" + std::string(kMostImportedRows + 1, '\n'));
+  addResultRow({"1", "/kept", "3 Byte", "", "", "c"}, true);
+  const std::vector<Cells> before = resultRows();
+  const struct {
+    const char* how;
+    std::function<void()> import;
+  } cases[] = {
+      {"chosen in the dialog",
+       [&] {
+         drive::answerNextDialog(Answer::Ok, {file});
+         drive::answerNextDialog(Answer::Ok);
+         drive::activateMenuItem(ImportCsvItem);
+       }},
+      {"dropped on the list",
+       [&] {
+         drive::answerNextDialog(Answer::Ok);
+         drive::dropFiles(ResultsList, {file});
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    drive::forgetDialogs();
+    c.import();
+    settle();
+    EXPECT_EQ(drive::lastDialogTitle(), "Error");
+    EXPECT_EQ(drive::lastDialogText(), "Couldn't import file \"" + file + "\"");
+    EXPECT_EQ(resultRows(), before);
+    EXPECT_TRUE(rowChecked(ResultsList, 0));
+    EXPECT_FALSE(ui::windowExists(ImportWindow));
+  }
 }
 
 TEST_F(CsvResultsTest, DropDownArrowsShowTheirCsvItemsBelowTheButtons) {

@@ -2,20 +2,27 @@
 // Export and Import buttons, ImportWindow and files dropped on the results.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 
 #include "app/import_window.h"
 #include "app/program_state.h"
+#include "app/results_export.h"
 #include "app/results_import.h"
 #include "engine/worker_thread.h"
 #include "results/lzma_packer.h"
 #include "results/packed_results.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/child_process.h"
 #include "tests/support/immutable.h"
 
 namespace zandrel {
@@ -288,6 +295,142 @@ TEST_F(PackedResultsWindowTest, CloseRequestDuringALongImportKeepsTheOldRows) {
   EXPECT_TRUE(rowChecked(ResultsList, 1));
   EXPECT_TRUE(gImportRows.empty());
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZANDREL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZANDREL_ASAN 1
+#endif
+#endif
+
+// A figure of this process from /proc/self/status, in KiB; -1 when missing.
+long statusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  const std::string prefix = std::string(field) + ":";
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
+  }
+  return -1;
+}
+
+// The address space a command below may take beyond what its process holds:
+// far less than each command of the table needs, far more than a box takes.
+constexpr rlim_t kSpareAddressSpace = rlim_t{64} << 20;
+// Rows of names near the longest path make a long text of a few rows.
+constexpr int kLongRows = 20000;
+std::string longName(int row) { return "/" + std::string(4000, 'n') + std::to_string(row); }
+
+// A command that finds no memory, and the file an import of it reads (none
+// for an export).
+struct ShortOfMemory {
+  const char* what;
+  bool longList;  // the list holds kLongRows rows of long names, else kOldRows
+  std::function<std::string()> source;
+  std::function<void(const std::string& file)> command;
+};
+
+class ShortOfMemoryTest : public PackedResultsWindowTest {
+ protected:
+  // Run in the child: cuts its address space to a little more than it holds
+  // and runs the command, which must fail with its box, keep the old file
+  // byte for byte, leave no temporary file and the list as it was; then
+  // another command must still work. Says what went wrong on the error output.
+  int run(const ShortOfMemory& c) {
+    if (c.longList) {
+      ui::clearRows(ResultsList);
+      for (int row = 0; row < kLongRows; ++row) addResultRow({"1", longName(row), "1 Byte", "", "", "c"});
+    } else {
+      setRows(kOldRows, true);
+    }
+    const int rowsBefore = ui::rowCount(ResultsList);
+    const std::string old(5000, 'o');
+    const std::string oldFile = writeFile("old.csv", old);
+    const std::string source = c.source();
+    const std::string file = source.empty() ? oldFile : source;
+    const std::vector<std::string> names = testing::namesIn(path());
+    const long size = statusKiB("VmSize");
+    if (size < 0 || !testing::limitResource(RLIMIT_AS, (static_cast<rlim_t>(size) << 10) + kSpareAddressSpace)) {
+      std::fputs("cannot limit the memory", stderr);
+      return 2;
+    }
+    drive::forgetDialogs();
+    c.command(file);
+    settle();
+    std::string wrong;
+    const auto check = [&wrong](bool good, const std::string& what) {
+      if (!good) wrong += what + "; ";
+    };
+    check(drive::lastDialogTitle() == "Error", "no error box");
+    const std::string box = source.empty() ? "Couldn't save the file" : "Couldn't import file \"" + file + "\"";
+    check(drive::lastDialogText() == box, "the box says \"" + drive::lastDialogText() + "\"");
+    check(readAll(oldFile) == old, "the old file changed");
+    check(testing::namesIn(path()) == names, "the folder holds other files");
+    check(ui::rowCount(ResultsList) == rowsBefore && (c.longList || resultRows() == kOldRows), "the rows changed");
+    check(c.longList || rowChecked(ResultsList, 1), "the check marks changed");
+    check(!ui::windowExists(ImportWindow), "the import window stayed");
+
+    setRows(kOldRows);
+    drive::forgetDialogs();
+    drive::answerNextDialog(Answer::Ok, {path("after.csv")});
+    exportCsvResults();
+    check(readAll(path("after.csv")).rfind("Group,Name,Size,MD5,SHA1,CRC32\r\n\"1\",\"/old/a\"", 0) == 0,
+          "the next command did not work");
+    std::fputs(wrong.c_str(), stderr);
+    TearDown();
+    return wrong.empty() ? 0 : 1;
+  }
+};
+
+// Each command runs in a child started afresh, as the toolkit's connection
+// cannot be shared with a fork.
+TEST_F(ShortOfMemoryTest, CommandsShortOfMemoryShowTheirBoxAndTheProgramGoesOn) {
+#ifdef ZANDREL_ASAN
+  GTEST_SKIP() << "the sanitizer's shadow memory takes more address space than any limit would leave";
+#else
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto exportWith = [](const std::function<void()>& command) {
+    return [command](const std::string& file) {
+      drive::answerNextDialog(Answer::Ok, {file});
+      drive::answerNextDialog(Answer::Ok);
+      command();
+    };
+  };
+  const auto importWith = [](void (*command)(const std::string&)) {
+    return [command](const std::string& file) {
+      drive::answerNextDialog(Answer::Ok);
+      command(file);
+    };
+  };
+  // The files the imports read, each as its export writes it.
+  const auto longCsv = [this] {
+    std::ofstream out(path("long.csv"), std::ios::binary);
+    out << "Group,Name,Size,MD5,SHA1,CRC32\r\n";
+    for (int row = 0; row < kLongRows; ++row) out << "\"1\",\"" << longName(row) << "\",\"1 Byte\",\"\",\"\",\"c\"\r\n";
+    return path("long.csv");
+  };
+  const auto longPacked = [this] {
+    std::string text;
+    for (int row = 0; row < kLongRows / 2; ++row) {
+      appendPackedRow(text, row, {"1", longName(row), "1 Byte", "", "", "c"}, gStarEscape, gNewlineEscape);
+    }
+    return writeFile("long.txt", quicklyPackedFile(text));
+  };
+  const auto none = [] { return std::string(); };
+  const ShortOfMemory cases[] = {
+      {"packed export, its text longer than the memory", true, none,
+       exportWith([] { drive::clickButton(ExportButton); })},
+      {"packed export, no memory for the packer", false, none, exportWith([] { drive::clickButton(ExportButton); })},
+      {"CSV export, its text longer than the memory", true, none, exportWith(exportCsvResults)},
+      {"CSV import, its cells more than the memory", false, longCsv, importWith(importCsvResults)},
+      {"packed import, its text longer than the memory", false, longPacked, importWith(importResults)},
+  };
+  for (const ShortOfMemory& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EXIT(std::_Exit(run(c)), ::testing::ExitedWithCode(0), "");
+  }
+#endif
 }
 
 // Both imports show this window while they read.

@@ -219,6 +219,31 @@ TEST(PackedResultsFileTest, RowsEndWhereTheGroupsStopCounting) {
   EXPECT_EQ(rows, (ResultsRows{{"1", "/a*", "", "", "", "c"}, {"1", "/b", "", "", "", ""}}));
 }
 
+// Past the most rows an import takes the cells are refused, the rows before
+// given; a row of placeholders makes no row and does not count.
+TEST(PackedResultsFileTest, RowsBeyondTheMostTakenRefuseTheCells) {
+  ImportCells cells;
+  for (const char* group : {"1", "*", "1", "2"}) {
+    for (const char* cell : {group, "/f", "1", "*", "*", "c"}) cells.push_back(cell);
+  }
+  const struct {
+    size_t mostRows;
+    bool taken;
+    std::vector<std::string> given;  // group cells of the rows given
+  } cases[] = {
+      {3, true, {"1", "1", "2"}},
+      {SIZE_MAX, true, {"1", "1", "2"}},
+      {2, false, {"1", "1"}},
+      {0, false, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> given;
+    const auto take = [&given](const std::vector<std::string>& row) { given.push_back(row[0]); };
+    EXPECT_EQ(forEachImportRow(cells, kStar, kNewline, take, c.mostRows), c.taken) << c.mostRows;
+    EXPECT_EQ(given, c.given) << c.mostRows;
+  }
+}
+
 TEST(PackedResultsFileTest, ParserStopsWhenAskedOrWhenCellsComeTooClose) {
   ResultsRows rows(5000, {"1", "/file", "1 Byte", "m", "s", "c"});
   const std::string text = buildPackedText(rows, kStar, kNewline);
