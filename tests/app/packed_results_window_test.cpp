@@ -24,6 +24,7 @@
 #include "tests/app/window_test_support.h"
 #include "tests/support/child_process.h"
 #include "tests/support/immutable.h"
+#include "tests/support/process_memory.h"
 
 namespace zandrel {
 namespace {
@@ -297,24 +298,6 @@ TEST_F(PackedResultsWindowTest, CloseRequestDuringALongImportKeepsTheOldRows) {
   EXPECT_EQ(drive::lastDialogTitle(), "Open file");  // and no box after it
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ZANDREL_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZANDREL_ASAN 1
-#endif
-#endif
-
-// A figure of this process from /proc/self/status, in KiB; -1 when missing.
-long statusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  const std::string prefix = std::string(field) + ":";
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
-  }
-  return -1;
-}
-
 // The address space a command below may take beyond what its process holds:
 // far less than each command of the table needs, far more than a box takes.
 constexpr rlim_t kSpareAddressSpace = rlim_t{64} << 20;
@@ -350,7 +333,7 @@ class ShortOfMemoryTest : public PackedResultsWindowTest {
     const std::string source = c.source();
     const std::string file = source.empty() ? oldFile : source;
     const std::vector<std::string> names = testing::namesIn(path());
-    const long size = statusKiB("VmSize");
+    const long size = testing::statusKiB("VmSize");
     if (size < 0 || !testing::limitResource(RLIMIT_AS, (static_cast<rlim_t>(size) << 10) + kSpareAddressSpace)) {
       std::fputs("cannot limit the memory", stderr);
       return 2;

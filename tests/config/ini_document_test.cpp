@@ -26,6 +26,7 @@
 #include "engine/unique_fd.h"
 #include "tests/support/child_process.h"
 #include "tests/support/immutable.h"
+#include "tests/support/process_memory.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/traced_child.h"
 
@@ -670,24 +671,6 @@ TEST_F(IniSaveTest, AFailedWriteLeavesTheOldFile) {
   EXPECT_EQ(testing::namesIn(path("large")), std::vector<std::string>{"settings.ini"});
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ZANDREL_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZANDREL_ASAN 1
-#endif
-#endif
-
-// A figure of this process from /proc/self/status, in KiB; -1 when missing.
-long statusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  const std::string prefix = std::string(field) + ":";
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
-  }
-  return -1;
-}
-
 // A settings file of any claimed size (sparse, so it takes no space) opens as
 // none without being read: the open takes no memory to speak of and gives the
 // defaults. Each runs in a child whose memory is limited, so a reader that
@@ -707,15 +690,15 @@ TEST_F(IniDocumentTest, AHugeFileOpensAsNoneAndTakesNoMemory) {
     std::filesystem::resize_file(file, c.size);
     const int code = testing::exitCodeInChild([&] {
 #ifndef ZANDREL_ASAN  // its shadow memory takes more address space than any limit would leave
-      const long size = statusKiB("VmSize");
+      const long size = testing::statusKiB("VmSize");
       if (size < 0 || !testing::limitResource(RLIMIT_AS, (static_cast<rlim_t>(size) << 10) + (rlim_t{256} << 20))) {
         return kNoChild;
       }
 #endif
-      const long before = statusKiB("VmHWM");
+      const long before = testing::statusKiB("VmHWM");
       const bool opened = openIniFile(file);
       const bool fallback = readIniString("lang", kDefault) == kDefault;
-      const long grown = statusKiB("VmHWM") - before;
+      const long grown = testing::statusKiB("VmHWM") - before;
       if (opened || !fallback) return 1;
       return before >= 0 && grown < 4096 ? 0 : 2;
     });
