@@ -197,9 +197,10 @@ std::string screenLine(const std::string& text);
 // kept on the monitor; its label is built when it first shows.
 void setBoundedToolTip(GtkWidget* widget, const std::string& text);
 bool toolTipLabelBuilt(GtkWidget* widget);
-// The text of a message box: wrapped when wider than the screen, scrolling
-// when still taller than it, and cut after about twenty screens.
-GtkWidget* boundedMessage(const std::string& text);
+// Puts the text of a message box into the dialog: wrapped when wider than the
+// screen, scrolling when still taller than it, and cut after about twenty
+// screens, all measured in the font the dialog draws it in.
+void addBoundedMessage(GtkWidget* dialog, const std::string& text);
 
 // Lists: a text column drawing its cells from the rows' bytes.
 void renderRowText(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter,

@@ -261,8 +261,13 @@ bool toolTipLabelBuilt(GtkWidget* widget) {
   return widget != nullptr && g_object_get_data(G_OBJECT(widget), kToolTipLabelKey) != nullptr;
 }
 
-GtkWidget* boundedMessage(const std::string& text) {
+void addBoundedMessage(GtkWidget* dialog, const std::string& text) {
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+  // Measured in the dialog, in the font its style draws the text in: the
+  // program's own font may be larger than the theme's.
   GtkWidget* label = gtk_label_new(nullptr);
+  gtk_box_pack_start(GTK_BOX(content), label, TRUE, TRUE, 0);
+  gtk_widget_ensure_style(label);
   const FontSize font = fontSizeOf(label);
   const auto lineChars = static_cast<size_t>(textWidthLimit(label) / font.charWidth);
   const auto screenLines = static_cast<size_t>(std::max(1, textHeightLimit(label) / font.lineHeight));
@@ -272,17 +277,20 @@ GtkWidget* boundedMessage(const std::string& text) {
   gtk_misc_set_padding(GTK_MISC(label), 10, 10);
   wrapWhenWide(label);
   const int limit = textHeightLimit(label);
-  if (heightOf(label) <= limit) return label;
+  if (heightOf(label) <= limit) return;
   // A long list of names: it scrolls, and the buttons stay on the screen.
   GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
+  g_object_ref(label);
+  gtk_container_remove(GTK_CONTAINER(content), label);
   gtk_scrolled_window_add_with_viewport(GTK_SCROLLED_WINDOW(scrolled), label);
+  g_object_unref(label);
   GtkRequisition natural;
   gtk_widget_size_request(label, &natural);
   GtkRequisition bar;
   gtk_widget_size_request(gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(scrolled)), &bar);
   gtk_widget_set_size_request(scrolled, natural.width + bar.width + 8, limit);
-  return scrolled;
 }
 
 }  // namespace zandrel::ui::detail

@@ -1032,6 +1032,48 @@ TEST_F(UiTest, TallToolTipsShowInsideTheMonitor) {
   EXPECT_LT(std::abs(small.y - (button.y + button.height / 2)), 100);
 }
 
+std::string fontName(GtkWidget* widget) {
+  gchar* name = pango_font_description_to_string(gtk_widget_get_style(widget)->font_desc);
+  std::string text = name;
+  g_free(name);
+  return text;
+}
+
+// The font a message box draws its text in.
+std::string messageBoxFont() {
+  std::string font;
+  drive::answerNextBox(drive::DialogAnswer::Ok, [&](GtkWidget* box) {
+    GtkWidget* label = drive::findWidget(gtk_dialog_get_content_area(GTK_DIALOG(box)),
+                                         [](GtkWidget* w) { return GTK_IS_LABEL(w); });
+    if (label != nullptr) font = fontName(label);
+  });
+  messageBox("", "Content copied");
+  return font;
+}
+
+// The program's default font reaches its dialogs, and leaves them again: no
+// later box keeps a font the program no longer asks for.
+TEST_F(UiTest, DialogsTakeTheDefaultFontAndGiveItBack) {
+  const std::string toolkit = messageBoxFont();
+  ASSERT_FALSE(toolkit.empty());
+  const struct {
+    const char* what;
+    void (*giveBack)();
+  } ways[] = {
+      {"no default font", [] { setDefaultFont(0); }},
+      {"shut down", [] { shutdown(); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.what);
+    ASSERT_TRUE(loadFont(1, "Serif", 20, kFontBold));
+    setDefaultFont(1);
+    const std::string program = messageBoxFont();
+    EXPECT_NE(program.find("Serif Bold"), std::string::npos) << program;
+    way.giveBack();
+    EXPECT_EQ(messageBoxFont(), toolkit);
+  }
+}
+
 TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
   std::string manyLines;
   for (int i = 0; i < 300; ++i) manyLines += "- /some/folder/file" + std::to_string(i) + "\n";
@@ -1042,7 +1084,7 @@ TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
     std::string text;
     bool cut;  // more than a box lays out: it shows the start and "…"
   } cases[] = {
-      {"one word wider than the screen", "A newer version '" + std::string(5000, '9') + "' is available", false},
+      {"one word wider than the screen", "A newer version '" + std::string(2000, '9') + "' is available", false},
       {"long text with blanks", [] {
          std::string t;
          for (int i = 0; i < 900; ++i) t += "word ";
@@ -1057,29 +1099,36 @@ TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
          return t;
        }(), true},
   };
-  for (const auto& c : cases) {
-    for (const bool question : {true, false}) {
-      SCOPED_TRACE(std::string(c.what) + (question ? " (question)" : " (message)"));
-      drive::answerNextDialog(question ? drive::DialogAnswer::No : drive::DialogAnswer::Ok);
-      if (question) {
-        questionBox("", c.text);
-      } else {
-        messageBox("Error", c.text);
-      }
-      const GdkRectangle box = drive::lastDialogRect();
-      EXPECT_TRUE(within(box, screenArea())) << box.x << "," << box.y << " " << box.width << "x" << box.height;
-      EXPECT_EQ(drive::lastDialogButtons().size(), question ? 2u : 1u);
-      for (const GdkRectangle& button : drive::lastDialogButtons()) EXPECT_TRUE(within(button, box));
-      const std::string shown = drive::lastDialogText();
-      if (c.cut) {
-        const std::string ellipsis = "\xE2\x80\xA6";
-        ASSERT_TRUE(shown.ends_with(ellipsis));
-        const std::string start = shown.substr(0, shown.size() - ellipsis.size());
-        EXPECT_TRUE(c.text.starts_with(start));
-        EXPECT_GT(start.size(), 1000u);
-        EXPECT_LT(start.size(), c.text.size() / 2);
-      } else {
-        EXPECT_EQ(shown, c.text);
+  // Boxes are measured in the font they are drawn in: the toolkit's, or a
+  // larger one the program gives its dialogs.
+  ASSERT_TRUE(loadFont(1, "Sans", 14, kFontBold));
+  for (const bool programFont : {false, true}) {
+    if (programFont) setDefaultFont(1);
+    for (const auto& c : cases) {
+      for (const bool question : {true, false}) {
+        SCOPED_TRACE(std::string(c.what) + (question ? " (question)" : " (message)") +
+                     (programFont ? " in the program's font" : ""));
+        drive::answerNextDialog(question ? drive::DialogAnswer::No : drive::DialogAnswer::Ok);
+        if (question) {
+          questionBox("", c.text);
+        } else {
+          messageBox("Error", c.text);
+        }
+        const GdkRectangle box = drive::lastDialogRect();
+        EXPECT_TRUE(within(box, screenArea())) << box.x << "," << box.y << " " << box.width << "x" << box.height;
+        EXPECT_EQ(drive::lastDialogButtons().size(), question ? 2u : 1u);
+        for (const GdkRectangle& button : drive::lastDialogButtons()) EXPECT_TRUE(within(button, box));
+        const std::string shown = drive::lastDialogText();
+        if (c.cut) {
+          const std::string ellipsis = "\xE2\x80\xA6";
+          ASSERT_TRUE(shown.ends_with(ellipsis));
+          const std::string start = shown.substr(0, shown.size() - ellipsis.size());
+          EXPECT_TRUE(c.text.starts_with(start));
+          EXPECT_GT(start.size(), 1000u);
+          EXPECT_LT(start.size(), c.text.size() / 2);
+        } else {
+          EXPECT_EQ(shown, c.text);
+        }
       }
     }
   }
