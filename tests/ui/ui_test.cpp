@@ -946,6 +946,8 @@ TEST_F(UiTest, LongCaptionsAreDrawnWithinTheScreen) {
     EXPECT_EQ(gadgetText(gadget), endless) << gadget;
     EXPECT_LE(drive::screenRect(gadget).width, limit) << gadget;
     EXPECT_LT(drive::captionTextWidth(gadget), 20 * limit) << gadget;
+    // However narrow its characters, a few hundred of them at most.
+    EXPECT_LE(g_utf8_strlen(drive::captionLaidOut(gadget).c_str(), -1), 500) << gadget;
   }
 }
 
@@ -986,6 +988,13 @@ TEST_F(UiTest, LongToolTipsFitTheScreen) {
     EXPECT_TRUE(drive::toolTipLabelBuilt(10));
     EXPECT_LE(size->width, gdk_screen_width());
     EXPECT_LE(size->height, gdk_screen_height());
+    // Only its start is laid out, a few thousand characters at most whatever
+    // the font: showing it costs next to nothing.
+    const std::string laidOut = drive::toolTipLaidOut(10);
+    const std::string ellipsis = "\xE2\x80\xA6";
+    ASSERT_TRUE(laidOut.ends_with(ellipsis));
+    EXPECT_TRUE(text.starts_with(laidOut.substr(0, laidOut.size() - ellipsis.size())));
+    EXPECT_LE(g_utf8_strlen(laidOut.c_str(), -1), 3000);
   }
   setToolTip(10, "Add files");
   const std::optional<GtkRequisition> small = toolTipSize(10);
@@ -1001,10 +1010,32 @@ TEST_F(UiTest, LongToolTipsFitTheScreen) {
   EXPECT_TRUE(toolTipSize(11).has_value());
 }
 
+// Gives the toolkit's own font (the one tooltips and unstyled texts are
+// drawn in) another name for the life of the object.
+class ToolkitFont {
+ public:
+  explicit ToolkitFont(const char* name) {
+    g_object_get(gtk_settings_get_default(), "gtk-font-name", &saved_, nullptr);
+    g_object_set(gtk_settings_get_default(), "gtk-font-name", name, nullptr);
+  }
+  ~ToolkitFont() {
+    g_object_set(gtk_settings_get_default(), "gtk-font-name", saved_, nullptr);
+    g_free(saved_);
+  }
+  ToolkitFont(const ToolkitFont&) = delete;
+  ToolkitFont& operator=(const ToolkitFont&) = delete;
+
+ private:
+  gchar* saved_ = nullptr;
+};
+
 // A tooltip as tall as the screen allows, on a gadget in the middle of the
 // screen: room neither below nor above it, yet the tooltip shows whole on the
 // monitor.
 TEST_F(UiTest, TallToolTipsShowInsideTheMonitor) {
+  // A tooltip lays out a few lines at most: only in a large font are they
+  // that tall.
+  const ToolkitFont large("Sans 30");
   open(400, 300);
   buttonGadget(10, 0, 0, 80, 25, "top left");
   buttonGadget(11, 320, 275, 80, 25, "bottom right");
