@@ -193,13 +193,19 @@ void applyFontToLabel(GtkWidget* label, int font);
 void boundLabel(GtkWidget* label);
 // A one-line text cut the same way, for titles drawn without such a label.
 std::string screenLine(const std::string& text);
+// The readable text a bounded label shows of a caption's bytes, cut the same
+// way before the label ever holds the rest.
+std::string captionShown(GtkWidget* label, const std::string& bytes);
 // A tooltip drawn wrapped within the screen and cut where it would be taller,
 // kept on the monitor; its label is built when it first shows.
 void setBoundedToolTip(GtkWidget* widget, const std::string& text);
 bool toolTipLabelBuilt(GtkWidget* widget);
-// The text of a message box: wrapped when wider than the screen, scrolling
-// when still taller than it, and cut after about twenty screens.
-GtkWidget* boundedMessage(const std::string& text);
+// The label the widget's tooltip shows, nullptr until it is built.
+GtkWidget* builtToolTipLabel(GtkWidget* widget);
+// Puts the text of a message box into the dialog: wrapped when wider than the
+// screen, scrolling when still taller than it, and cut after about twenty
+// screens, all measured in the font the dialog draws it in.
+void addBoundedMessage(GtkWidget* dialog, const std::string& text);
 
 // Lists: a text column drawing its cells from the rows' bytes.
 void renderRowText(GtkTreeViewColumn* column, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter,

@@ -268,7 +268,8 @@ bool loadFont(int number, const std::string& face, int points, int style = kFont
 bool fontExists(int number);
 // Font given to every gadget made from now on (0: the toolkit's own). A font
 // also becomes the one of the column titles and of every dialog,
-// whatever the desktop's theme sets.
+// whatever the desktop's theme sets; with 0, and after shutdown, they have
+// the toolkit's own again.
 void setDefaultFont(int font);
 
 // ---------------------------------------------------------------------------

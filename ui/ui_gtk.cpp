@@ -149,6 +149,31 @@ gboolean onTimeout(gpointer data) {
   return FALSE;
 }
 
+// The font name the column titles and dialogs were last given; empty while
+// they have the toolkit's own.
+std::string gDialogFont;
+
+// Column titles and dialogs are the toolkit's own widgets: a style of the
+// highest rank gives them the font too, over the theme and the user's gtkrc.
+// A style once parsed stays, so going back to the toolkit's font names that.
+void setDialogFont(const PangoFontDescription* description) {
+  gchar* name = nullptr;
+  if (description != nullptr) {
+    name = pango_font_description_to_string(description);
+  } else if (!gDialogFont.empty()) {
+    g_object_get(gtk_settings_get_default(), "gtk-font-name", &name, nullptr);
+  }
+  if (name != nullptr && gDialogFont != name) {
+    gDialogFont = description != nullptr ? name : "";
+    const std::string rc = std::string("style \"zandrel-default-font\" { font_name = \"") + name + "\" }\n" +
+                           "widget_class \"*.GtkTreeView.GtkButton*\" style : highest \"zandrel-default-font\"\n" +
+                           "widget_class \"<GtkDialog>*\" style : highest \"zandrel-default-font\"\n";
+    gtk_rc_parse_string(rc.c_str());
+    gtk_rc_reset_styles(gtk_settings_get_default());
+  }
+  g_free(name);
+}
+
 }  // namespace
 
 bool initialize() {
@@ -180,6 +205,7 @@ void shutdown() {
     for (const int number : numbers) closeWindow(number);
     for (auto& [_, pixbuf] : s.images) g_object_unref(pixbuf);
     s.images.clear();
+    setDialogFont(nullptr);
     for (auto& [_, font] : s.fonts) pango_font_description_free(font.description);
     s.fonts.clear();
     processPending();
@@ -407,20 +433,7 @@ void freeFont(int number) {
 void setDefaultFont(int font) {
   state().defaultFont = font;
   const Font* f = findFont(font);
-  if (f == nullptr) return;
-  // Column titles and dialogs are the toolkit's own widgets: a style of the
-  // highest rank gives them the font too, over the theme and the user's gtkrc.
-  gchar* name = pango_font_description_to_string(f->description);
-  static std::string installed;
-  if (installed != name) {
-    installed = name;
-    const std::string rc = "style \"zandrel-default-font\" { font_name = \"" + installed + "\" }\n" +
-                           "widget_class \"*.GtkTreeView.GtkButton*\" style : highest \"zandrel-default-font\"\n" +
-                           "widget_class \"<GtkDialog>*\" style : highest \"zandrel-default-font\"\n";
-    gtk_rc_parse_string(rc.c_str());
-    gtk_rc_reset_styles(gtk_settings_get_default());
-  }
-  g_free(name);
+  setDialogFont(f != nullptr ? f->description : nullptr);
 }
 
 // ---------------------------------------------------------------------------

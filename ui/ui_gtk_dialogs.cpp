@@ -38,7 +38,7 @@ gint runBox(const std::string& title, const std::string& text, bool question) {
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
-  gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), boundedMessage(text), TRUE, TRUE, 0);
+  addBoundedMessage(dialog, text);
   GtkWidget* first = nullptr;
   if (question) {
     first = gtk_dialog_add_button(GTK_DIALOG(dialog), GTK_STOCK_YES, GTK_RESPONSE_YES);

@@ -599,19 +599,19 @@ void setGadgetText(int number, const std::string& text) {
   Gadget* g = findGadget(number);
   if (g == nullptr) return;
   Quiet quiet;
-  const std::string shown = displayName(text);
+  // A caption's label never gets more of a long text than it shows.
   switch (g->kind) {
     case GadgetKind::String:
-      gtk_entry_set_text(GTK_ENTRY(g->main), shown.c_str());
+      gtk_entry_set_text(GTK_ENTRY(g->main), displayName(text).c_str());
       break;
     case GadgetKind::Frame: {
       GtkWidget* label = gtk_frame_get_label_widget(GTK_FRAME(g->main));
       if (text.empty()) {
         gtk_frame_set_label(GTK_FRAME(g->main), nullptr);
       } else if (label != nullptr && GTK_IS_LABEL(label)) {
-        gtk_label_set_text(GTK_LABEL(label), shown.c_str());
+        gtk_label_set_text(GTK_LABEL(label), captionShown(label, text).c_str());
       } else {
-        gtk_frame_set_label(GTK_FRAME(g->main), shown.c_str());
+        gtk_frame_set_label(GTK_FRAME(g->main), captionShown(g->main, text).c_str());
         applyFont(*g);
         boundCaption(*g);
       }
@@ -619,7 +619,7 @@ void setGadgetText(int number, const std::string& text) {
     }
     default:
       if (GtkWidget* label = captionLabel(*g)) {
-        gtk_label_set_text(GTK_LABEL(label), shown.c_str());
+        gtk_label_set_text(GTK_LABEL(label), captionShown(label, text).c_str());
         applyFontToLabel(label, g->font);
       }
       break;
@@ -830,7 +830,7 @@ void setPanelTabText(int panel, int tab, const std::string& title) {
   g_object_set_data_full(G_OBJECT(page), "zandrel-title", g_strdup(title.c_str()), g_free);
   GtkWidget* label = gtk_notebook_get_tab_label(GTK_NOTEBOOK(g->main), page);
   if (label != nullptr && GTK_IS_LABEL(label)) {
-    gtk_label_set_text(GTK_LABEL(label), displayName(title).c_str());
+    gtk_label_set_text(GTK_LABEL(label), captionShown(label, title).c_str());
     applyFontToLabel(label, g->font);
   }
 }

@@ -23,15 +23,25 @@ constexpr const char* kToolTipLimitKey = "zandrel-tooltip-limit";
 constexpr const char* kToolTipWatchedKey = "zandrel-tooltip-watched";
 // A message box scrolls through no more than this many screens of text.
 constexpr size_t kMessageScreens = 20;
+// However wide and tall the screen, a caption lays out no more characters
+// than this, and a tooltip no more lines of no more characters: laying out
+// takes time that grows faster than the text, and a hostile language file
+// must not keep the window busy at every language switch or hover.
+constexpr size_t kLineChars = 300;
+constexpr size_t kToolTipLineChars = 100;
+constexpr size_t kToolTipLines = 15;
 
 GdkRectangle monitorOf(GtkWidget* widget) {
   GdkScreen* screen = widget != nullptr && gtk_widget_has_screen(widget) ? gtk_widget_get_screen(widget)
                                                                          : gdk_screen_get_default();
   GdkRectangle area{0, 0, 1024, 768};
   if (screen == nullptr) return area;
+  // Finding the monitor of a window asks the X server; with one monitor there
+  // is nothing to ask, and size requests come often.
   GdkWindow* window = widget != nullptr ? gtk_widget_get_window(widget) : nullptr;
-  const int monitor = window != nullptr ? gdk_screen_get_monitor_at_window(screen, window)
-                                        : gdk_screen_get_primary_monitor(screen);
+  const int monitor = window != nullptr && gdk_screen_get_n_monitors(screen) > 1
+                          ? gdk_screen_get_monitor_at_window(screen, window)
+                          : gdk_screen_get_primary_monitor(screen);
   gdk_screen_get_monitor_geometry(screen, monitor, &area);
   return area;
 }
@@ -97,15 +107,26 @@ FontSize fontSizeOf(GtkWidget* widget) {
 }
 
 // More characters than one line across the screen can show: none is narrower
-// than an eighth of the average, even in a smaller font set later.
+// than an eighth of the average, even in a smaller font set later. Never more
+// than kLineChars.
 size_t lineCharLimit(GtkWidget* widget) {
-  return static_cast<size_t>(textWidthLimit(widget) / std::max(1, fontSizeOf(widget).charWidth / 8));
+  const auto onScreen =
+      static_cast<size_t>(textWidthLimit(widget) / std::max(1, fontSizeOf(widget).charWidth / 8));
+  return std::min(kLineChars, onScreen);
 }
 
 // The text cut to `limit` characters, the last of them "…", when it is longer.
 std::string cutToChars(const std::string& text, size_t limit) {
   if (limit == 0 || charCount(text) <= limit) return text;
   return firstChars(text, limit - 1) + "\xE2\x80\xA6";
+}
+
+// The readable form of a text's start: all of it, or at least `chars`
+// characters when it has more, without copying the rest of a long one. No
+// character takes more than four bytes, and a bad byte is one character.
+std::string readableStart(const std::string& bytes, size_t chars) {
+  if (bytes.size() / 4 <= chars) return displayName(bytes);
+  return displayName(bytes.substr(0, 4 * chars));
 }
 
 // A one-line label never lays out more than the screen can show of it; the
@@ -151,12 +172,17 @@ std::string firstLines(const std::string& text, size_t lineChars, size_t lines, 
 
 // The label a tooltip shows: wrapped within the screen, cut where it would
 // still be taller than limit. Only what might fit is laid out: as many lines
-// as the screen holds, of characters a quarter of the average width.
-GtkWidget* newToolTipLabel(const std::string& text, int limit) {
+// as the screen holds, of characters a quarter of the average width, and
+// never more than kToolTipLines of kToolTipLineChars.
+GtkWidget* newToolTipLabel(GtkTooltip* tooltip, const std::string& text, int limit) {
   GtkWidget* label = gtk_label_new(nullptr);
+  // Measured in the tooltip window, in the font it is drawn in there.
+  gtk_tooltip_set_custom(tooltip, label);
+  gtk_widget_ensure_style(label);
   const FontSize font = fontSizeOf(label);
-  const auto lineChars = static_cast<size_t>(textWidthLimit(label) / std::max(1, font.charWidth / 4));
-  const auto lines = static_cast<size_t>(std::max(1, limit / font.lineHeight));
+  const auto lineChars = std::min(
+      kToolTipLineChars, static_cast<size_t>(textWidthLimit(label) / std::max(1, font.charWidth / 4)));
+  const auto lines = std::min(kToolTipLines, static_cast<size_t>(std::max(1, limit / font.lineHeight)));
   std::string shown = firstLines(text, lineChars, lines, lineChars * lines);
   gtk_label_set_text(GTK_LABEL(label), shown.c_str());
   wrapWhenWide(label);
@@ -171,9 +197,9 @@ GtkWidget* newToolTipLabel(const std::string& text, int limit) {
 
 // Builds the widget's tooltip label for its monitor's height and keeps it, so
 // the queries that follow the pointer only show it.
-GtkWidget* keepToolTipLabel(GtkWidget* widget, const char* text) {
+GtkWidget* keepToolTipLabel(GtkWidget* widget, GtkTooltip* tooltip, const char* text) {
   const int limit = textHeightLimit(widget);
-  GtkWidget* label = GTK_WIDGET(g_object_ref_sink(newToolTipLabel(text, limit)));
+  GtkWidget* label = GTK_WIDGET(g_object_ref_sink(newToolTipLabel(tooltip, text, limit)));
   g_object_set_data_full(G_OBJECT(widget), kToolTipLabelKey, label, g_object_unref);
   g_object_set_data(G_OBJECT(widget), kToolTipLimitKey, GINT_TO_POINTER(limit));
   return label;
@@ -218,7 +244,7 @@ gboolean onQueryToolTip(GtkWidget* widget, gint, gint, gboolean, GtkTooltip* too
   // Not built yet, or built for another monitor (or before the widget had one).
   if (label == nullptr || GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kToolTipLimitKey)) !=
                               textHeightLimit(widget)) {
-    label = keepToolTipLabel(widget, text);
+    label = keepToolTipLabel(widget, tooltip, text);
   }
   gtk_tooltip_set_custom(tooltip, label);
   watchToolTipWindow(label);
@@ -241,6 +267,11 @@ void boundLabel(GtkWidget* label) {
 
 std::string screenLine(const std::string& text) { return cutToChars(text, lineCharLimit(nullptr)); }
 
+std::string captionShown(GtkWidget* label, const std::string& bytes) {
+  const size_t limit = lineCharLimit(label);
+  return cutToChars(readableStart(bytes, limit + 1), limit);
+}
+
 void setBoundedToolTip(GtkWidget* widget, const std::string& text) {
   if (widget == nullptr) return;
   // Connected once, with the first text that shows: a widget whose first
@@ -249,7 +280,9 @@ void setBoundedToolTip(GtkWidget* widget, const std::string& text) {
     g_signal_connect(widget, "query-tooltip", G_CALLBACK(onQueryToolTip), nullptr);
     g_object_set_data(G_OBJECT(widget), kToolTipConnectedKey, GINT_TO_POINTER(1));
   }
-  const std::string shown = displayName(text);
+  // Kept as far as a tooltip label ever lays it out, and a character more to
+  // show that it goes on.
+  const std::string shown = readableStart(text, kToolTipLineChars * kToolTipLines + 1);
   g_object_set_data_full(G_OBJECT(widget), kToolTipKey, g_strdup(shown.c_str()), g_free);
   // Built when it is first shown: a language switch sets every tooltip, and
   // laying out a long text takes far longer than keeping it.
@@ -257,12 +290,19 @@ void setBoundedToolTip(GtkWidget* widget, const std::string& text) {
   gtk_widget_set_has_tooltip(widget, text.empty() ? FALSE : TRUE);
 }
 
-bool toolTipLabelBuilt(GtkWidget* widget) {
-  return widget != nullptr && g_object_get_data(G_OBJECT(widget), kToolTipLabelKey) != nullptr;
+bool toolTipLabelBuilt(GtkWidget* widget) { return builtToolTipLabel(widget) != nullptr; }
+
+GtkWidget* builtToolTipLabel(GtkWidget* widget) {
+  return widget == nullptr ? nullptr : static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(widget), kToolTipLabelKey));
 }
 
-GtkWidget* boundedMessage(const std::string& text) {
+void addBoundedMessage(GtkWidget* dialog, const std::string& text) {
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+  // Measured in the dialog, in the font its style draws the text in: the
+  // program's own font may be larger than the theme's.
   GtkWidget* label = gtk_label_new(nullptr);
+  gtk_box_pack_start(GTK_BOX(content), label, TRUE, TRUE, 0);
+  gtk_widget_ensure_style(label);
   const FontSize font = fontSizeOf(label);
   const auto lineChars = static_cast<size_t>(textWidthLimit(label) / font.charWidth);
   const auto screenLines = static_cast<size_t>(std::max(1, textHeightLimit(label) / font.lineHeight));
@@ -272,17 +312,20 @@ GtkWidget* boundedMessage(const std::string& text) {
   gtk_misc_set_padding(GTK_MISC(label), 10, 10);
   wrapWhenWide(label);
   const int limit = textHeightLimit(label);
-  if (heightOf(label) <= limit) return label;
+  if (heightOf(label) <= limit) return;
   // A long list of names: it scrolls, and the buttons stay on the screen.
   GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
+  g_object_ref(label);
+  gtk_container_remove(GTK_CONTAINER(content), label);
   gtk_scrolled_window_add_with_viewport(GTK_SCROLLED_WINDOW(scrolled), label);
+  g_object_unref(label);
   GtkRequisition natural;
   gtk_widget_size_request(label, &natural);
   GtkRequisition bar;
   gtk_widget_size_request(gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(scrolled)), &bar);
   gtk_widget_set_size_request(scrolled, natural.width + bar.width + 8, limit);
-  return scrolled;
 }
 
 }  // namespace zandrel::ui::detail

@@ -779,6 +779,18 @@ int captionTextWidth(int gadget) {
   return label == nullptr ? 0 : fullTextWidth(label);
 }
 
+std::string captionLaidOut(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  GtkWidget* label = g == nullptr ? nullptr : captionLabel(*g);
+  return label == nullptr ? std::string() : gtk_label_get_text(GTK_LABEL(label));
+}
+
+std::string toolTipLaidOut(int gadget) {
+  const Gadget* g = findGadget(gadget);
+  GtkWidget* label = g == nullptr ? nullptr : detail::builtToolTipLabel(g->outer);
+  return label == nullptr ? std::string() : gtk_label_get_text(GTK_LABEL(label));
+}
+
 void answerNextDialog(DialogAnswer answer, const std::vector<std::string>& paths) {
   PendingAnswer pending;
   pending.answer = answer;

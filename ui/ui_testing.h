@@ -85,6 +85,11 @@ int captionNeededWidth(int gadget);
 int columnTitleNeededWidth(int list, int column);
 // The pixel width of a gadget's caption text alone, in its font.
 int captionTextWidth(int gadget);
+// What the toolkit lays out of a gadget's caption: the text its label holds.
+std::string captionLaidOut(int gadget);
+// What the toolkit lays out of a gadget's tooltip: the text of its tooltip
+// label, empty until that is built.
+std::string toolTipLaidOut(int gadget);
 
 enum class DialogAnswer { Ok, Yes, No, Cancel };
 // Answers the next modal dialog that opens: message and question boxes get

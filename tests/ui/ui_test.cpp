@@ -946,6 +946,8 @@ TEST_F(UiTest, LongCaptionsAreDrawnWithinTheScreen) {
     EXPECT_EQ(gadgetText(gadget), endless) << gadget;
     EXPECT_LE(drive::screenRect(gadget).width, limit) << gadget;
     EXPECT_LT(drive::captionTextWidth(gadget), 20 * limit) << gadget;
+    // However narrow its characters, a few hundred of them at most.
+    EXPECT_LE(g_utf8_strlen(drive::captionLaidOut(gadget).c_str(), -1), 500) << gadget;
   }
 }
 
@@ -986,6 +988,13 @@ TEST_F(UiTest, LongToolTipsFitTheScreen) {
     EXPECT_TRUE(drive::toolTipLabelBuilt(10));
     EXPECT_LE(size->width, gdk_screen_width());
     EXPECT_LE(size->height, gdk_screen_height());
+    // Only its start is laid out, a few thousand characters at most whatever
+    // the font: showing it costs next to nothing.
+    const std::string laidOut = drive::toolTipLaidOut(10);
+    const std::string ellipsis = "\xE2\x80\xA6";
+    ASSERT_TRUE(laidOut.ends_with(ellipsis));
+    EXPECT_TRUE(text.starts_with(laidOut.substr(0, laidOut.size() - ellipsis.size())));
+    EXPECT_LE(g_utf8_strlen(laidOut.c_str(), -1), 3000);
   }
   setToolTip(10, "Add files");
   const std::optional<GtkRequisition> small = toolTipSize(10);
@@ -1001,10 +1010,32 @@ TEST_F(UiTest, LongToolTipsFitTheScreen) {
   EXPECT_TRUE(toolTipSize(11).has_value());
 }
 
+// Gives the toolkit's own font (the one tooltips and unstyled texts are
+// drawn in) another name for the life of the object.
+class ToolkitFont {
+ public:
+  explicit ToolkitFont(const char* name) {
+    g_object_get(gtk_settings_get_default(), "gtk-font-name", &saved_, nullptr);
+    g_object_set(gtk_settings_get_default(), "gtk-font-name", name, nullptr);
+  }
+  ~ToolkitFont() {
+    g_object_set(gtk_settings_get_default(), "gtk-font-name", saved_, nullptr);
+    g_free(saved_);
+  }
+  ToolkitFont(const ToolkitFont&) = delete;
+  ToolkitFont& operator=(const ToolkitFont&) = delete;
+
+ private:
+  gchar* saved_ = nullptr;
+};
+
 // A tooltip as tall as the screen allows, on a gadget in the middle of the
 // screen: room neither below nor above it, yet the tooltip shows whole on the
 // monitor.
 TEST_F(UiTest, TallToolTipsShowInsideTheMonitor) {
+  // A tooltip lays out a few lines at most: only in a large font are they
+  // that tall.
+  const ToolkitFont large("Sans 30");
   open(400, 300);
   buttonGadget(10, 0, 0, 80, 25, "top left");
   buttonGadget(11, 320, 275, 80, 25, "bottom right");
@@ -1032,6 +1063,48 @@ TEST_F(UiTest, TallToolTipsShowInsideTheMonitor) {
   EXPECT_LT(std::abs(small.y - (button.y + button.height / 2)), 100);
 }
 
+std::string fontName(GtkWidget* widget) {
+  gchar* name = pango_font_description_to_string(gtk_widget_get_style(widget)->font_desc);
+  std::string text = name;
+  g_free(name);
+  return text;
+}
+
+// The font a message box draws its text in.
+std::string messageBoxFont() {
+  std::string font;
+  drive::answerNextBox(drive::DialogAnswer::Ok, [&](GtkWidget* box) {
+    GtkWidget* label = drive::findWidget(gtk_dialog_get_content_area(GTK_DIALOG(box)),
+                                         [](GtkWidget* w) { return GTK_IS_LABEL(w); });
+    if (label != nullptr) font = fontName(label);
+  });
+  messageBox("", "Content copied");
+  return font;
+}
+
+// The program's default font reaches its dialogs, and leaves them again: no
+// later box keeps a font the program no longer asks for.
+TEST_F(UiTest, DialogsTakeTheDefaultFontAndGiveItBack) {
+  const std::string toolkit = messageBoxFont();
+  ASSERT_FALSE(toolkit.empty());
+  const struct {
+    const char* what;
+    void (*giveBack)();
+  } ways[] = {
+      {"no default font", [] { setDefaultFont(0); }},
+      {"shut down", [] { shutdown(); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.what);
+    ASSERT_TRUE(loadFont(1, "Serif", 20, kFontBold));
+    setDefaultFont(1);
+    const std::string program = messageBoxFont();
+    EXPECT_NE(program.find("Serif Bold"), std::string::npos) << program;
+    way.giveBack();
+    EXPECT_EQ(messageBoxFont(), toolkit);
+  }
+}
+
 TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
   std::string manyLines;
   for (int i = 0; i < 300; ++i) manyLines += "- /some/folder/file" + std::to_string(i) + "\n";
@@ -1042,7 +1115,7 @@ TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
     std::string text;
     bool cut;  // more than a box lays out: it shows the start and "…"
   } cases[] = {
-      {"one word wider than the screen", "A newer version '" + std::string(5000, '9') + "' is available", false},
+      {"one word wider than the screen", "A newer version '" + std::string(2000, '9') + "' is available", false},
       {"long text with blanks", [] {
          std::string t;
          for (int i = 0; i < 900; ++i) t += "word ";
@@ -1057,29 +1130,36 @@ TEST_F(UiTest, MessageBoxesStayOnTheScreenWithTheirButtons) {
          return t;
        }(), true},
   };
-  for (const auto& c : cases) {
-    for (const bool question : {true, false}) {
-      SCOPED_TRACE(std::string(c.what) + (question ? " (question)" : " (message)"));
-      drive::answerNextDialog(question ? drive::DialogAnswer::No : drive::DialogAnswer::Ok);
-      if (question) {
-        questionBox("", c.text);
-      } else {
-        messageBox("Error", c.text);
-      }
-      const GdkRectangle box = drive::lastDialogRect();
-      EXPECT_TRUE(within(box, screenArea())) << box.x << "," << box.y << " " << box.width << "x" << box.height;
-      EXPECT_EQ(drive::lastDialogButtons().size(), question ? 2u : 1u);
-      for (const GdkRectangle& button : drive::lastDialogButtons()) EXPECT_TRUE(within(button, box));
-      const std::string shown = drive::lastDialogText();
-      if (c.cut) {
-        const std::string ellipsis = "\xE2\x80\xA6";
-        ASSERT_TRUE(shown.ends_with(ellipsis));
-        const std::string start = shown.substr(0, shown.size() - ellipsis.size());
-        EXPECT_TRUE(c.text.starts_with(start));
-        EXPECT_GT(start.size(), 1000u);
-        EXPECT_LT(start.size(), c.text.size() / 2);
-      } else {
-        EXPECT_EQ(shown, c.text);
+  // Boxes are measured in the font they are drawn in: the toolkit's, or a
+  // larger one the program gives its dialogs.
+  ASSERT_TRUE(loadFont(1, "Sans", 14, kFontBold));
+  for (const bool programFont : {false, true}) {
+    if (programFont) setDefaultFont(1);
+    for (const auto& c : cases) {
+      for (const bool question : {true, false}) {
+        SCOPED_TRACE(std::string(c.what) + (question ? " (question)" : " (message)") +
+                     (programFont ? " in the program's font" : ""));
+        drive::answerNextDialog(question ? drive::DialogAnswer::No : drive::DialogAnswer::Ok);
+        if (question) {
+          questionBox("", c.text);
+        } else {
+          messageBox("Error", c.text);
+        }
+        const GdkRectangle box = drive::lastDialogRect();
+        EXPECT_TRUE(within(box, screenArea())) << box.x << "," << box.y << " " << box.width << "x" << box.height;
+        EXPECT_EQ(drive::lastDialogButtons().size(), question ? 2u : 1u);
+        for (const GdkRectangle& button : drive::lastDialogButtons()) EXPECT_TRUE(within(button, box));
+        const std::string shown = drive::lastDialogText();
+        if (c.cut) {
+          const std::string ellipsis = "\xE2\x80\xA6";
+          ASSERT_TRUE(shown.ends_with(ellipsis));
+          const std::string start = shown.substr(0, shown.size() - ellipsis.size());
+          EXPECT_TRUE(c.text.starts_with(start));
+          EXPECT_GT(start.size(), 1000u);
+          EXPECT_LT(start.size(), c.text.size() / 2);
+        } else {
+          EXPECT_EQ(shown, c.text);
+        }
       }
     }
   }
