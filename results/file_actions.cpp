@@ -77,18 +77,20 @@ ssize_t readBlockAt(int fd, char* buffer, size_t size, uint64_t offset) {
 // Whether two open regular files of the given size hold the same bytes, from
 // the start to their ends; a file that grew meanwhile differs.
 bool sameBytes(int a, int b, uint64_t size, const std::atomic<bool>& stop) {
-  constexpr size_t kBlock = 256 * 1024;
-  const std::unique_ptr<char[]> first(new (std::nothrow) char[kBlock]);
-  const std::unique_ptr<char[]> second(new (std::nothrow) char[kBlock]);
+  // A small file takes a block of its own size and one byte more, which also
+  // tells whether it grew.
+  const size_t block = static_cast<size_t>(std::min<uint64_t>(256 * 1024, size + 1));
+  const std::unique_ptr<char[]> first(new (std::nothrow) char[block]);
+  const std::unique_ptr<char[]> second(new (std::nothrow) char[block]);
   if (!first || !second) return false;
   for (uint64_t offset = 0;;) {
     if (stop) return false;
-    const ssize_t count = readBlockAt(a, first.get(), kBlock, offset);
-    if (count < 0 || readBlockAt(b, second.get(), kBlock, offset) != count) return false;
+    const ssize_t count = readBlockAt(a, first.get(), block, offset);
+    if (count < 0 || readBlockAt(b, second.get(), block, offset) != count) return false;
     if (std::memcmp(first.get(), second.get(), static_cast<size_t>(count)) != 0) return false;
     offset += static_cast<uint64_t>(count);
     if (offset > size) return false;
-    if (static_cast<size_t>(count) < kBlock) return offset == size;
+    if (static_cast<size_t>(count) < block) return offset == size;
   }
 }
 
