@@ -13,6 +13,7 @@ void forEachShownRow(const std::function<void(size_t row, const RowCells& cells)
 
 void replaceResultRows(const std::function<void(const RowSink& add)>& giveRows) {
   ui::clearRows(ResultsList);
+  forgetSearchedFiles();
   giveRows(appendResultRow);
 }
 

@@ -33,9 +33,11 @@ FilterChoice filterChoiceFromWindow() {
   return choice;
 }
 
-// Appends the rows to ResultsList, unchecked; the rows are spent.
+// Appends the rows to ResultsList, unchecked, each with the record of its
+// file; the rows are spent.
 void appendResultRows(std::vector<ResultRow>& rows) {
   for (ResultRow& row : rows) {
+    recordSearchedFile(row.filePath, row.stamp);
     appendResultRow({std::move(row.group), std::move(row.filePath), std::move(row.sizeText), std::move(row.md5Hex),
                      std::move(row.sha1Hex), std::move(row.crc32Hex)});
   }
@@ -140,6 +142,7 @@ class SearchSteps {
 
 void runSearch() {
   resetSearchState();
+  forgetSearchedFiles();  // the command that starts a search has emptied the list
   gSearchSubdirs = ui::gadgetChecked(SubdirsCheckBox) ? 1 : 0;
   gSearchHidden = ui::gadgetChecked(HiddenCheckBox) ? 1 : 0;
   gSearchSystem = ui::gadgetChecked(SystemCheckBox) ? 1 : 0;

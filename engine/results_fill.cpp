@@ -20,7 +20,7 @@ ResultsFill fillResultRows(const std::vector<FileEntry>& entries) {
                                    entry.sha1Hex != previous->sha1Hex || entry.fileSize != previous->fileSize;
     if (differs) ++group;
     fill.rows.push_back(ResultRow{std::to_string(group), entry.filePath, formatFileSize(entry.fileSize),
-                                  entry.md5Hex, entry.sha1Hex, entry.crc32Hex});
+                                  entry.md5Hex, entry.sha1Hex, entry.crc32Hex, fileStampOf(entry)});
     previous = &entry;
   }
   const size_t count = fill.rows.size();

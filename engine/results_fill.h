@@ -16,6 +16,7 @@ struct ResultRow {
   std::string md5Hex;
   std::string sha1Hex;
   std::string crc32Hex;
+  FileStamp stamp;  // what the search saw of the file
 };
 
 struct ResultsFill {

@@ -16,6 +16,25 @@ std::atomic<int64_t> gSearchProgress{0};
 std::atomic<int64_t> gPauseFlag{0};
 std::atomic<bool> gStopRequested{false};
 
+FileStamp fileStampOf(const struct stat& status, bool pathIsLink) {
+  return {fileIdOf(status), static_cast<int64_t>(status.st_size), static_cast<int64_t>(status.st_mtim.tv_sec),
+          static_cast<int64_t>(status.st_mtim.tv_nsec), pathIsLink};
+}
+
+FileStamp fileStampOf(const FileEntry& entry) {
+  return {entry.fileId, entry.fileSize, entry.modifiedSeconds, entry.modifiedNanoseconds, entry.pathIsLink};
+}
+
+std::optional<FileStamp> currentFileStamp(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  struct stat status;
+  if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
+  const bool pathIsLink = S_ISLNK(status.st_mode);
+  if (pathIsLink && ::stat(path.c_str(), &status) != 0) return std::nullopt;
+  if (!S_ISREG(status.st_mode)) return std::nullopt;
+  return fileStampOf(status, pathIsLink);
+}
+
 void resetSearchState() {
   gSearchProgress = 0;
   gPauseFlag = 0;

@@ -3,8 +3,11 @@
 // and owns the lists while it runs; the GUI thread touches them only between
 // workers. What both sides read while a worker runs is atomic.
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -12,6 +15,28 @@
 #include "engine/file_id.h"
 
 namespace zandrel {
+
+// What a search saw of the file a path named: its identity, size and
+// modification time, and whether the path itself was a link to it. Equal
+// stamps of one path, taken then and now, tell that the path still names the
+// file the search compared, unchanged as far as the system tells.
+struct FileStamp {
+  FileId fileId{};
+  int64_t size = 0;
+  int64_t modifiedSeconds = 0;
+  int64_t modifiedNanoseconds = 0;
+  bool pathIsLink = false;
+
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file a status describes (for a link, the status of what it leads to).
+FileStamp fileStampOf(const struct stat& status, bool pathIsLink);
+
+// The stamp of the regular file the path names now: lstat, and for a link
+// the status of what it leads to. Nothing when the path names no regular
+// file, or a link leads to none.
+std::optional<FileStamp> currentFileStamp(const std::string& path);
 
 // One candidate file of a search.
 struct FileEntry {
@@ -25,9 +50,15 @@ struct FileEntry {
   // whether the path itself is a symbolic link.
   FileId fileId{};
   bool pathIsLink = false;
+  // The file's modification time at the size pass.
+  int64_t modifiedSeconds = 0;
+  int64_t modifiedNanoseconds = 0;
 
   friend bool operator==(const FileEntry&, const FileEntry&) = default;
 };
+
+// The stamp the size pass left in the entry.
+FileStamp fileStampOf(const FileEntry& entry);
 
 extern std::vector<std::string> gPathList;
 extern std::vector<FileEntry> gFileEntries;

@@ -45,6 +45,8 @@ void collectFileSizes() {
     FileEntry entry{path, static_cast<int64_t>(status.st_size), {}, {}, {}};
     entry.fileId = fileIdOf(status);
     entry.pathIsLink = pathIsLink;
+    entry.modifiedSeconds = static_cast<int64_t>(status.st_mtim.tv_sec);
+    entry.modifiedNanoseconds = static_cast<int64_t>(status.st_mtim.tv_nsec);
     gFileEntries.push_back(std::move(entry));
   }
   std::stable_sort(gFileEntries.begin(), gFileEntries.end(),

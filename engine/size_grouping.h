@@ -5,8 +5,9 @@
 namespace zandrel {
 
 // Turns each readable regular file of gPathList into a FileEntry with its
-// size and identity, then sorts gFileEntries by size (stable). Missing paths,
-// folders and special files (pipes, devices, sockets) are skipped.
+// size, identity and modification time, then sorts gFileEntries by size
+// (stable). Missing paths, folders and special files (pipes, devices,
+// sockets) are skipped.
 void collectFileSizes();
 
 // Leaves one entry per file, however many paths lead to it (a path listed

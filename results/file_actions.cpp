@@ -3,17 +3,24 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <optional>
 #include <thread>
 #include <unordered_map>
 
 #include "bridge/messages.h"
 #include "bridge/progress_window.h"
+#include "bridge/results_list.h"
 #include "bridge/ui_strings.h"
 #include "bridge/worker_polling.h"
 #include "engine/file_id.h"
+#include "engine/search_state.h"
 #include "engine/shared_helpers.h"
+#include "engine/unique_fd.h"
 #include "results/file_operations.h"
 #include "ui/ui.h"
 #include "ui/ui_objects.h"
@@ -36,6 +43,12 @@ namespace {
 // name (a link, a linked folder, a hard link). Written before the worker starts.
 std::vector<FileId> gStayingTwins;
 
+// What the current file's row says of it, written before the worker starts:
+// the search's record of the file, or for a row without one the names of the
+// unchecked rows of its group (held by the command while it runs).
+std::optional<FileStamp> gSearchedStamp;
+const std::vector<std::string>* gStayingNames = nullptr;
+
 // Whether the file is one of the staying twins, links followed.
 bool isStayingTwin(const std::string& file) {
   const std::optional<FileId> own = fileIdOf(file);
@@ -46,6 +59,75 @@ bool isStayingTwin(const std::string& file) {
 bool entryExists(const std::string& path) {
   struct stat status;
   return lstat(path.c_str(), &status) == 0;
+}
+
+// Fills the buffer from the offset on; short only at the end of the file, -1 on an error.
+ssize_t readBlockAt(int fd, char* buffer, size_t size, uint64_t offset) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t count = ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return -1;
+    if (count == 0) break;
+    done += static_cast<size_t>(count);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+// Whether two open regular files of the given size hold the same bytes, from
+// the start to their ends; a file that grew meanwhile differs.
+bool sameBytes(int a, int b, uint64_t size, const std::atomic<bool>& stop) {
+  // A small file takes a block of its own size and one byte more, which also
+  // tells whether it grew.
+  const size_t block = static_cast<size_t>(std::min<uint64_t>(256 * 1024, size + 1));
+  const std::unique_ptr<char[]> first(new (std::nothrow) char[block]);
+  const std::unique_ptr<char[]> second(new (std::nothrow) char[block]);
+  if (!first || !second) return false;
+  for (uint64_t offset = 0;;) {
+    if (stop) return false;
+    const ssize_t count = readBlockAt(a, first.get(), block, offset);
+    if (count < 0 || readBlockAt(b, second.get(), block, offset) != count) return false;
+    if (std::memcmp(first.get(), second.get(), static_cast<size_t>(count)) != 0) return false;
+    offset += static_cast<uint64_t>(count);
+    if (offset > size) return false;
+    if (static_cast<size_t>(count) < block) return offset == size;
+  }
+}
+
+// A file of a row without the search's record goes only as a copy of a file
+// of its group that stays: compared now with each staying regular file until
+// one holds the same bytes, and only while the path still names the file
+// that was compared. With no such file left in the group, the user asked for
+// every file of it to go.
+bool copiesAStayingFile(const std::string& file, const std::vector<std::string>& staying,
+                        const std::atomic<bool>& stop) {
+  const std::optional<FileStamp> before = currentFileStamp(file);
+  if (!before) return false;
+  struct stat status;
+  const UniqueFd own = openRegularFile(file, &status);
+  if (!own.valid() || fileStampOf(status, before->pathIsLink) != *before) return false;
+  bool anyStays = false;
+  for (const std::string& name : staying) {
+    struct stat otherStatus;
+    const UniqueFd other = openRegularFile(name, &otherStatus);
+    if (!other.valid()) {
+      if (isRegularFile(name)) return false;  // stays, but cannot be read to compare
+      continue;
+    }
+    anyStays = true;
+    if (otherStatus.st_size != status.st_size) continue;
+    if (sameBytes(own.get(), other.get(), static_cast<uint64_t>(status.st_size), stop)) {
+      return currentFileStamp(file) == before;
+    }
+    if (stop) return false;
+  }
+  return !anyStays;
+}
+
+// Whether the file is still what its row says; see the header.
+bool stillWhatItsRowSays(const std::string& file) {
+  if (gSearchedStamp) return currentFileStamp(file) == gSearchedStamp;
+  return gStayingNames == nullptr || copiesAStayingFile(file, *gStayingNames, gFileActionStopRequested);
 }
 
 void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -85,6 +167,11 @@ class StayingFiles {
       }
     }
   }
+  const std::vector<std::string>& namesOf(const std::string& group) const {
+    static const std::vector<std::string> kNone;
+    const auto names = names_.find(group);
+    return names == names_.end() ? kNone : names->second;
+  }
   const std::vector<FileId>& of(const std::string& group) {
     const auto known = ids_.find(group);
     if (known != ids_.end()) return known->second;
@@ -117,7 +204,10 @@ void runFileAction(const FileAction& action, const std::string& folder) {
     if (!rowChecked(row)) continue;
     gSourceFile = ui::rowText(ResultsList, row, FilenameColumn);
     if (!folder.empty()) gTargetFile = targetPathIn(folder, gSourceFile);
-    gStayingTwins = staying.of(ui::rowText(ResultsList, row, GroupColumn));
+    const std::string group = ui::rowText(ResultsList, row, GroupColumn);
+    gStayingTwins = staying.of(group);
+    gSearchedStamp = searchedFileStamp(gSourceFile);
+    gStayingNames = &staying.namesOf(group);
     gOperationSucceeded = 0;
     const bool wasThere = entryExists(gSourceFile);
     // What the worker did with its file stands, stopped or not: one that
@@ -138,6 +228,7 @@ void runFileAction(const FileAction& action, const std::string& folder) {
     }
     if (end == WorkerEnd::Stopped) {
       gStayingTwins.clear();
+      gStayingNames = nullptr;
       ui::closeWindow(ProgressWindow);
       return;
     }
@@ -145,6 +236,7 @@ void runFileAction(const FileAction& action, const std::string& folder) {
     ui::setGadgetState(ProgressBar, static_cast<int>(action.progress->load()));
   }
   gStayingTwins.clear();
+  gStayingNames = nullptr;
   ui::closeWindow(ProgressWindow);
 
   if (gFailedFiles.empty()) return;
@@ -176,7 +268,16 @@ void runFolderAction(const FileAction& action) {
 // Each worker looks at its file once more just before acting on it: rows may
 // come from an imported file or from a disk that changed since the search.
 void deleteFileWorker() {
-  finishFile(!isStayingTwin(gSourceFile) && deleteFile(gSourceFile), true, gDeleteProgress);
+  finishFile(!isStayingTwin(gSourceFile) && stillWhatItsRowSays(gSourceFile) && deleteFile(gSourceFile), true,
+             gDeleteProgress);
+}
+
+bool holdsSameBytes(const std::string& a, const std::string& b, const std::atomic<bool>& stop) {
+  struct stat first, second;
+  const UniqueFd one = openRegularFile(a, &first);
+  const UniqueFd other = openRegularFile(b, &second);
+  return one.valid() && other.valid() && first.st_size == second.st_size &&
+         sameBytes(one.get(), other.get(), static_cast<uint64_t>(first.st_size), stop);
 }
 
 void moveFileWorker() {

@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <utility>
+#include <functional>
+#include <set>
 
+#include "app/program_state.h"
 #include "engine/worker_thread.h"
 #include "results/file_actions.h"
 #include "results/file_operations.h"
@@ -48,13 +51,73 @@ class FileActionsTest : public MainWindowTest {
     drive::clickButton(button);
     settle();
   }
+  // Delete, answering the failure box should one come.
+  void deleteChecked() {
+    drive::forgetDialogs();
+    drive::answerNextDialog(Answer::Yes);
+    drive::answerNextDialog(Answer::Ok);
+    drive::clickButton(DeleteButton);
+    settle();
+  }
+  // The failure box of a Delete whose files of these names stayed: the rows
+  // that name them, last row first.
+  std::string notRemovedText(const std::set<std::string>& stayed) {
+    std::string text = "The following files could not be removed.\n\n";
+    const std::vector<std::string> names = files();
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+      if (stayed.count(*name)) text += "- " + *name + "\n";
+    }
+    return text;
+  }
+  void searchSubfoldersOf(const std::vector<std::string>& locations) {
+    drive::dropFiles(LocationsList, locations);
+    drive::toggleCheckBox(SubdirsCheckBox);
+    settle();
+    drive::activateMenuItem(StartSearchTool);
+    settle();
+  }
+
+  // Ways a listed file stops being a copy before the Delete. The files were
+  // made with a modification time long past, so any write gives a new one.
+  struct Change {
+    const char* what;
+    std::function<void(const std::string& file)> apply;
+  };
+  std::vector<Change> changes() {
+    const std::string elsewhere = writeFile("elsewhere/other", "a file nobody searched");
+    return {
+        {"bytes appended", [](const std::string& file) { std::ofstream(file, std::ios::app) << "more"; }},
+        {"rewritten at the same size", [](const std::string& file) { overwriteInPlace(file); }},
+        {"replaced by a link", [elsewhere](const std::string& file) {
+           fs::remove(file);
+           fs::create_symlink(elsewhere, file);
+         }},
+    };
+  }
+  static void overwriteInPlace(const std::string& file) {
+    const std::string bytes(fs::file_size(file), '#');
+    const int fd = open(file.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    close(fd);
+  }
+  static void setModified(const std::string& file, time_t seconds, long nanoseconds = 0) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0) << file;
+  }
+  std::string oldFile(const std::string& name, const std::string& content) {
+    const std::string file = writeFile(name, content);
+    setModified(file, 1000000000, 123456789);
+    return file;
+  }
 };
 
 TEST_F(FileActionsTest, DeleteRemovesWhatWentAndListsWhatStayed) {
-  const std::string first = writeFile("a/one.txt", "1");
-  const std::string second = writeFile("b/two.txt", "2");
-  const std::string third = writeFile("c/three.txt", "3");
-  const std::string kept = writeFile("c/unchecked.txt", "4");
+  // Copies of the unchecked file, as a group's files are.
+  const std::string first = writeFile("a/one.txt", "same");
+  const std::string second = writeFile("b/two.txt", "same");
+  const std::string third = writeFile("c/three.txt", "same");
+  const std::string kept = writeFile("c/unchecked.txt", "same");
   addRow(first, true);
   addRow(second, true);
   addRow(kept, false);
@@ -79,13 +142,152 @@ TEST_F(FileActionsTest, DeleteRemovesWhatWentAndListsWhatStayed) {
   EXPECT_FALSE(ui::windowExists(ProgressWindow));
 }
 
+// A row of the search names the file the search compared: a file changed
+// since then is no copy any more and stays, listed. A location that is a link
+// to a file is taken as that link to that file: unchanged, the link goes.
+TEST_F(FileActionsTest, DeleteKeepsASearchedFileThatChangedSinceTheSearch) {
+  std::vector<std::pair<std::string, std::function<void(const std::string&)>>> changed;
+  int group = 0;
+  for (const Change& change : changes()) {
+    const std::string content = "copy " + std::to_string(++group) + " " + change.what;
+    oldFile("tree/" + std::to_string(group) + "/a", content);
+    changed.emplace_back(oldFile("tree/" + std::to_string(group) + "/b", content), change.apply);
+  }
+  // Same bytes, but the time is no longer the one the search saw.
+  oldFile("tree/touched/a", "a touched pair");
+  const std::string touched = oldFile("tree/touched/b", "a touched pair");
+  changed.emplace_back(touched, [](const std::string& file) { setModified(file, 1000000000, 123456790); });
+  oldFile("tree/same/a", "an unchanged pair");
+  const std::string unchanged = oldFile("tree/same/b", "an unchanged pair");
+  // Locations that are links to files outside the tree, each with a copy inside.
+  const std::string target = oldFile("outside/target", "a linked copy");
+  oldFile("tree/linked/a", "a linked copy");
+  fs::create_symlink(target, path("zlink"));
+  const std::string movedTarget = oldFile("outside/grown", "a linked copy that grows");
+  oldFile("tree/linked2/a", "a linked copy that grows");
+  fs::create_symlink(movedTarget, path("zlink2"));
+
+  searchSubfoldersOf({path("tree"), path("zlink"), path("zlink2")});
+  ASSERT_EQ(ui::rowCount(ResultsList), 14);
+  drive::clickButton(SelectDuplicatesButton);
+  settle();
+  drive::clickColumnTitle(ResultsList, FilenameColumn);  // the records follow their rows
+  std::set<std::string> stayed;
+  for (const auto& [file, apply] : changed) {
+    apply(file);
+    stayed.insert(file);
+  }
+  std::ofstream(movedTarget, std::ios::app) << "!";
+  stayed.insert(path("zlink2"));
+  const std::string expectedBox = notRemovedText(stayed);
+
+  deleteChecked();
+  EXPECT_EQ(drive::lastDialogText(), expectedBox);
+  EXPECT_EQ(ui::rowCount(ResultsList), 12);
+  for (int row = 0; row < ui::rowCount(ResultsList); ++row) {
+    const std::string file = ui::rowText(ResultsList, row, FilenameColumn);
+    EXPECT_EQ(rowChecked(ResultsList, row), stayed.count(file) == 1) << file;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(file))) << file;
+  }
+  EXPECT_FALSE(fs::exists(unchanged));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(path("zlink"))));
+  EXPECT_EQ(readAll(target), "a linked copy");
+  EXPECT_TRUE(fs::is_symlink(changed[2].first));
+}
+
+// Rows that came from elsewhere carry no record: a checked file goes only as
+// a byte-for-byte copy of a file of its group that stays, compared now.
+TEST_F(FileActionsTest, DeleteKeepsAnImportedFileThatIsNoCopyOfOneThatStays) {
+  struct Case {
+    std::string what;
+    std::function<void(const std::string& staying, const std::string& checked)> apply;
+    bool deleted;
+  };
+  std::vector<Case> cases;
+  for (const Change& change : changes()) {
+    cases.push_back({change.what, [apply = change.apply](const std::string&, const std::string& file) { apply(file); },
+                     false});
+  }
+  cases.push_back({"rewritten at the same size, modification time put back",
+                   [](const std::string&, const std::string& file) {
+                     overwriteInPlace(file);
+                     setModified(file, 1000000000, 123456789);
+                   },
+                   false});
+  cases.push_back({"the file that stays changed",
+                   [](const std::string& staying, const std::string&) { overwriteInPlace(staying); }, false});
+  cases.push_back({"unchanged", [](const std::string&, const std::string&) {}, true});
+  cases.push_back({"only its modification time changed",
+                   [](const std::string&, const std::string& file) { setModified(file, 1200000000); }, true});
+  cases.push_back({"no file of its group stays",
+                   [](const std::string& staying, const std::string&) { fs::remove(staying); }, true});
+  // Larger than a block of the comparison, differing only in the last byte.
+  std::string big(700000, 'b');
+  cases.push_back({"the last byte of a large file rewritten",
+                   [](const std::string&, const std::string& file) {
+                     const int fd = open(file.c_str(), O_WRONLY);
+                     ASSERT_GE(fd, 0);
+                     ASSERT_EQ(pwrite(fd, "#", 1, 699999), 1);
+                     close(fd);
+                   },
+                   false});
+
+  std::set<std::string> stayed;
+  std::vector<std::string> gone;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const std::string group = std::to_string(i + 1);
+    const std::string content = i + 1 == cases.size() ? big : "copy " + group + " " + cases[i].what;
+    const std::string staying = oldFile("data/" + group + "/a", content);
+    const std::string checked = oldFile("data/" + group + "/b", content);
+    addRow(staying, false, group);
+    addRow(checked, true, group);
+    cases[i].apply(staying, checked);
+    (cases[i].deleted ? gone.push_back(checked) : void(stayed.insert(checked)));
+  }
+  const std::string expectedBox = notRemovedText(stayed);
+  deleteChecked();
+  EXPECT_EQ(drive::lastDialogText(), expectedBox);
+  for (const std::string& file : gone) EXPECT_FALSE(fs::exists(fs::symlink_status(file))) << file;
+  for (const std::string& file : stayed) EXPECT_TRUE(fs::exists(fs::symlink_status(file))) << file;
+  EXPECT_EQ(ui::rowCount(ResultsList), static_cast<int>(2 * cases.size() - gone.size()));
+}
+
+// An imported list carries no record of the search it came from, even when
+// the search made it in this very run: the bytes decide.
+TEST_F(FileActionsTest, AListImportedAfterASearchIsJudgedByItsBytes) {
+  computeEscapeTokens();
+  oldFile("pair/a", "pair");
+  const std::string touched = oldFile("pair/b", "pair");
+  searchSubfoldersOf({path("pair")});
+  ASSERT_EQ(ui::rowCount(ResultsList), 2);
+  drive::clickButton(SelectDuplicatesButton);
+  settle();
+  setModified(touched, 1200000000);
+  deleteChecked();
+  EXPECT_EQ(drive::lastDialogText(), "The following files could not be removed.\n\n- " + touched + "\n");
+
+  const std::string results = path("results.txt");
+  drive::answerNextDialog(Answer::Ok, {results});
+  drive::clickButton(ExportButton);
+  settle();
+  drive::answerNextDialog(Answer::Ok, {results});
+  drive::clickButton(ImportButton);
+  settle();
+  ASSERT_EQ(files(), (std::vector<std::string>{path("pair/a"), touched}));
+  drive::clickButton(SelectDuplicatesButton);
+  settle();
+  deleteChecked();
+  EXPECT_EQ(files(), std::vector<std::string>{path("pair/a")});
+  EXPECT_FALSE(fs::exists(touched));
+}
+
 // A file whose thread the system refuses ends the command: it and the checked
 // files still to come are listed as failed and keep their rows.
 TEST_F(FileActionsTest, AFileWithoutAThreadFailsWithAllThatWouldFollow) {
-  const std::string first = writeFile("a/one.txt", "1");
-  const std::string second = writeFile("a/two.txt", "2");
-  const std::string kept = writeFile("a/unchecked.txt", "3");
-  const std::string last = writeFile("a/three.txt", "4");
+  const std::string first = writeFile("a/one.txt", "same");
+  const std::string second = writeFile("a/two.txt", "same");
+  const std::string kept = writeFile("a/unchecked.txt", "same");
+  const std::string last = writeFile("a/three.txt", "same");
   addRow(first, true);
   addRow(second, true);
   addRow(kept, false);

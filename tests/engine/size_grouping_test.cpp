@@ -1,9 +1,11 @@
 #include "engine/size_grouping.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -153,6 +155,78 @@ TEST_F(SizeGroupingTest, LinkToFileCountsWithTheTargetsSize) {
   EXPECT_EQ(gFileEntries[0].filePath, link);
   EXPECT_EQ(gFileEntries[0].fileSize, 6);
   EXPECT_TRUE(gFileEntries[0].pathIsLink);
+}
+
+// The size pass notes what it saw of each file; the same look taken later
+// tells whether the path still names that file, unchanged.
+TEST_F(SizeGroupingTest, StampTellsWhetherThePathStillNamesTheFileSeen) {
+  namespace fs = std::filesystem;
+  const timespec past[2] = {{1000000000, 123456789}, {1000000000, 123456789}};
+  const auto oldFile = [&](const std::string& name, const std::string& content) {
+    const std::string file = writeFile(name, content);
+    EXPECT_EQ(utimensat(AT_FDCWD, file.c_str(), past, 0), 0);
+    return file;
+  };
+  const auto overwrite = [](const std::string& file, const std::string& bytes) {
+    std::fstream(file, std::ios::in | std::ios::out | std::ios::binary) << bytes;
+  };
+  const struct {
+    const char* what;
+    bool link;  // the path is a link to a file elsewhere
+    std::function<void(const std::string& path, const std::string& target)> change;
+    bool same;
+  } cases[] = {
+      {"unchanged", false, [](const std::string&, const std::string&) {}, true},
+      {"renamed away and back", false,
+       [](const std::string& p, const std::string&) {
+         fs::rename(p, p + ".away");
+         fs::rename(p + ".away", p);
+       },
+       true},
+      {"bytes appended", false, [](const std::string& p, const std::string&) { std::ofstream(p, std::ios::app) << "!"; },
+       false},
+      {"rewritten at the same size", false, [&](const std::string& p, const std::string&) { overwrite(p, "XXXX"); },
+       false},
+      {"time moved by a nanosecond", false,
+       [](const std::string& p, const std::string&) {
+         const timespec later[2] = {{1000000000, 123456790}, {1000000000, 123456790}};
+         utimensat(AT_FDCWD, p.c_str(), later, 0);
+       },
+       false},
+      {"replaced by a copy of the same time", false,
+       [&](const std::string& p, const std::string&) {
+         const std::string copy = oldFile("copy", "data");
+         fs::rename(copy, p);
+       },
+       false},
+      {"replaced by a link to itself elsewhere", false,
+       [](const std::string& p, const std::string&) {
+         fs::rename(p, p + ".moved");
+         fs::create_symlink(p + ".moved", p);
+       },
+       false},
+      {"a link, unchanged", true, [](const std::string&, const std::string&) {}, true},
+      {"a link whose file grew", true,
+       [](const std::string&, const std::string& t) { std::ofstream(t, std::ios::app) << "!"; }, false},
+      {"a link replaced by its file", true, [](const std::string& p, const std::string& t) { fs::rename(t, p); },
+       false},
+      {"a link gone", true, [](const std::string& p, const std::string&) { fs::remove(p); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    clearFolder();
+    const std::string target = oldFile(c.link ? "elsewhere/file" : "data", "data");
+    const std::string listed = c.link ? path("link") : target;
+    if (c.link) fs::create_symlink(target, listed);
+    gFileEntries.clear();
+    gPathList = {listed};
+    collectFileSizes();
+    ASSERT_EQ(gFileEntries.size(), 1u);
+    const FileStamp seen = fileStampOf(gFileEntries[0]);
+    EXPECT_EQ(seen.pathIsLink, c.link);
+    c.change(listed, target);
+    EXPECT_EQ(currentFileStamp(listed) == seen, c.same);
+  }
 }
 
 // Several paths that name one file count as that file once; otherwise "Select
