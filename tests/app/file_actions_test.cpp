@@ -7,9 +7,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <utility>
 #include <functional>
 #include <set>
+#include <utility>
 
 #include "app/program_state.h"
 #include "engine/worker_thread.h"
