@@ -51,7 +51,13 @@ class TestServer {
       return;
     }
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { serve(); });
+    thread_ = std::thread([this] {
+      running_ = true;
+      serve();
+    });
+    // A test that forks next must not fork while the thread is still being
+    // set up: the child could inherit the allocator's lock taken, and hang.
+    while (!running_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ~TestServer() {
     stop_ = true;
@@ -146,6 +152,7 @@ class TestServer {
   UniqueFd listener_;
   int port_ = 0;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> running_{false};
   std::mutex mutex_;
   std::vector<std::string> requests_;
   std::vector<size_t> endlessSent_;
