@@ -49,14 +49,26 @@ bool sameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+// How many bytes from pos on are ASCII other than NUL: they go over as they are.
+size_t plainRunAt(std::string_view bytes, size_t pos) {
+  size_t end = pos;
+  while (end < bytes.size() && bytes[end] != 0 && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+  return end - pos;
+}
+
 std::string decodeLatin1(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 8);
-  for (const char c : bytes) {
-    if (c == 0) {
+  for (size_t pos = 0; pos < bytes.size();) {
+    const size_t run = plainRunAt(bytes, pos);
+    text.append(bytes.substr(pos, run));
+    pos += run;
+    if (pos == bytes.size()) break;
+    const auto byte = static_cast<unsigned char>(bytes[pos++]);
+    if (byte == 0) {
       text += kReplacement;
     } else {
-      appendLatin1(text, static_cast<unsigned char>(c));
+      appendLatin1(text, byte);
     }
   }
   return text;
@@ -67,23 +79,23 @@ std::string decodeLatin1(std::string_view bytes) {
 std::string decodeUtf8(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
+  // Valid bytes are taken over in whole spans, ended only by a byte that is not.
+  size_t spanStart = 0;
   size_t pos = 0;
   while (pos < bytes.size()) {
-    const auto byte = static_cast<unsigned char>(bytes[pos]);
-    if (byte != 0 && byte < 0x80) {
-      text += bytes[pos++];
-      continue;
-    }
+    pos += plainRunAt(bytes, pos);
+    if (pos == bytes.size()) break;
     char32_t ignored = 0;
-    const size_t length = byte == 0 ? 0 : utf8SequenceAt(bytes, pos, ignored);
+    const size_t length = bytes[pos] == 0 ? 0 : utf8SequenceAt(bytes, pos, ignored);
     if (length == 0) {
+      text.append(bytes.substr(spanStart, pos - spanStart));
       text += kReplacement;
-      ++pos;
+      spanStart = ++pos;
     } else {
-      text.append(bytes.substr(pos, length));
       pos += length;
     }
   }
+  text.append(bytes.substr(spanStart));
   return text;
 }
 
@@ -178,6 +190,9 @@ IniSectionIndex& currentSection(IniDocument& document) {
   if (section.built && section.group == document.currentGroup) return section;
   section = IniSectionIndex{true, document.currentGroup, 0, {}};
   size_t end = document.currentGroup ? *document.currentGroup + 1 : 0;
+  size_t last = end;
+  while (last < document.nodes.size() && document.nodes[last].kind != IniNode::Kind::Group) ++last;
+  section.keys.reserve(last - end);  // one table for the whole section, never grown and copied
   for (; end < document.nodes.size() && document.nodes[end].kind != IniNode::Kind::Group; ++end) {
     const IniNode& node = document.nodes[end];
     if (node.kind == IniNode::Kind::Key) section.keys.emplace(foldedName(node.key), end);  // the first one stays

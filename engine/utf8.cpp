@@ -50,6 +50,4 @@ void appendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-void appendLatin1(std::string& text, unsigned char byte) { appendUtf8(text, byte); }
-
 }  // namespace zandrel

@@ -17,7 +17,14 @@ size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t& codePoint);
 
 // Appends the ISO-8859-1 character of the byte (the code point of its number)
 // in UTF-8: one byte below 0x80, two above.
-void appendLatin1(std::string& text, unsigned char byte);
+inline void appendLatin1(std::string& text, unsigned char byte) {
+  if (byte < 0x80) {
+    text += static_cast<char>(byte);
+  } else {
+    text += static_cast<char>(0xC0 | (byte >> 6));
+    text += static_cast<char>(0x80 | (byte & 0x3F));
+  }
+}
 
 // Appends one code point in UTF-8.
 void appendUtf8(std::string& text, uint32_t codePoint);
