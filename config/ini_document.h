@@ -1,7 +1,7 @@
 #pragma once
 // The key/value text files of the program: "settings.ini" and the language
-// files. A document is read whole into a list of lines, looked up by group and
-// key, and written whole when it is closed.
+// files. A document is read whole, looked up by group and key, and written
+// whole when it is closed.
 //
 // Reading: a file that starts with the UTF-8 byte-order mark is UTF-8 (a byte
 // that does not belong to a valid sequence becomes U+FFFD); any other file is
@@ -23,9 +23,9 @@
 // document open closes it as closeIniFile would.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/file_replace.h"
@@ -37,7 +37,8 @@ namespace zandrel {
 // takes a few hundred MiB at the very most.
 inline constexpr std::size_t kIniMaxFileBytes = 8 * 1024 * 1024;
 
-// One line of a document.
+// One line of a document once it is written to (before, its text is read
+// as it stands).
 struct IniNode {
   enum class Kind { Group, Comment, Key };
   Kind kind = Kind::Key;
@@ -45,16 +46,28 @@ struct IniNode {
   std::string text;  // the group's name, the comment's text, or the key's value
 };
 
+// One key line in a section's index. The hash and the length go with the
+// place, so a probe rarely has to look at a key.
+struct IniKeySlot {
+  std::uint32_t hash = 0;
+  std::uint32_t keyLength = 0;  // of the key in IniDocument::text
+  std::uint32_t line = 0;       // the line's place plus one; 0 for a free slot
+};
+
 // Where the keys of one section stand, so that a lookup takes no walk through
 // the section: built at the first lookup after a group is selected, and kept
-// up to date by the key lines added to it.
+// up to date by the key lines added to it. The first of two keys that differ
+// only in A to Z case holds the slot.
 struct IniSectionIndex {
   bool built = false;
   std::optional<std::size_t> group;  // the section's group line, as IniDocument::currentGroup
   std::size_t end = 0;               // the next group line, or the end of the nodes
-  std::unordered_map<std::string, std::size_t> keys;  // key with A to Z folded -> its first line
+  std::vector<IniKeySlot> slots;     // open addressing: a power of two, at most half used
+  std::size_t used = 0;
 };
 
+// A line's place is its offset in `text` until the document is first written
+// to, and its index in `nodes` from then on.
 struct IniDocument {
   std::string path;
   bool isOpen = false;
@@ -62,8 +75,10 @@ struct IniDocument {
   // place that cannot be written is reported at once; for an opened file only
   // when a changed document is closed.
   FileReplacement replacement;
+  std::string text;   // the decoded file, read in place: a file only read makes no lines of its own
+  bool listed = false;  // the lines are in `nodes`
   std::vector<IniNode> nodes;
-  std::optional<std::size_t> currentGroup;  // index into nodes; none for the top level
+  std::optional<std::size_t> currentGroup;  // the group line's place; none for the top level
   std::optional<std::string> pendingGroup;  // selected, not in the document until written to
   bool changed = false;
   bool isUtf8 = false;
