@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace zandrel {
@@ -56,63 +57,66 @@ size_t plainRunAt(std::string_view bytes, size_t pos) {
   return end - pos;
 }
 
-std::string decodeLatin1(std::string_view bytes) {
-  std::string text;
-  text.reserve(bytes.size() + bytes.size() / 8);
-  for (size_t pos = 0; pos < bytes.size();) {
-    const size_t run = plainRunAt(bytes, pos);
-    text.append(bytes.substr(pos, run));
-    pos += run;
-    if (pos == bytes.size()) break;
-    const auto byte = static_cast<unsigned char>(bytes[pos++]);
-    if (byte == 0) {
-      text += kReplacement;
-    } else {
-      appendLatin1(text, byte);
-    }
-  }
-  return text;
-}
-
-// Every byte that does not start a valid sequence becomes one U+FFFD and
+// Walks the bytes as they decode: keep(run) for each run of bytes that stay
+// as they are, put(character) for each byte that becomes other bytes. In
+// UTF-8 every byte that does not start a valid sequence becomes one U+FFFD and
 // decoding goes on with the next byte.
-std::string decodeUtf8(std::string_view bytes) {
-  std::string text;
-  text.reserve(bytes.size());
-  // Valid bytes are taken over in whole spans, ended only by a byte that is not.
+template <typename Keep, typename Put>
+void decodeBytes(std::string_view bytes, bool utf8, Keep keep, Put put) {
+  // Valid bytes are kept in whole spans, ended only by a byte that is not.
   size_t spanStart = 0;
   size_t pos = 0;
   while (pos < bytes.size()) {
     pos += plainRunAt(bytes, pos);
     if (pos == bytes.size()) break;
+    const auto byte = static_cast<unsigned char>(bytes[pos]);
     char32_t ignored = 0;
-    const size_t length = bytes[pos] == 0 ? 0 : utf8SequenceAt(bytes, pos, ignored);
-    if (length == 0) {
-      text.append(bytes.substr(spanStart, pos - spanStart));
-      text += kReplacement;
-      spanStart = ++pos;
-    } else {
+    const size_t length = utf8 && byte != 0 ? utf8SequenceAt(bytes, pos, ignored) : 0;
+    if (length != 0) {
       pos += length;
+      continue;
     }
+    keep(bytes.substr(spanStart, pos - spanStart));
+    if (byte == 0 || utf8) {
+      put(kReplacement);
+    } else {
+      std::string latin1;  // two bytes, no allocation
+      appendLatin1(latin1, byte);
+      put(latin1);
+    }
+    spanStart = ++pos;
   }
-  text.append(bytes.substr(spanStart));
-  return text;
+  keep(bytes.substr(spanStart));
 }
 
-// Where the bytes first need decoding (a NUL, or a byte outside ASCII in
-// ISO-8859-1 or outside a valid sequence in UTF-8); their size when the text
-// is the bytes as they are.
-size_t firstByteToDecode(std::string_view bytes, bool utf8) {
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    pos += plainRunAt(bytes, pos);
-    if (pos == bytes.size() || !utf8 || bytes[pos] == 0) break;
-    char32_t ignored = 0;
-    const size_t length = utf8SequenceAt(bytes, pos, ignored);
-    if (length == 0) break;
-    pos += length;
+// Decodes the bytes behind `from` into the text of the whole buffer, in the
+// buffer itself: no second copy of the file is made. Decoding only ever
+// lengthens the text, so the bytes first move to the end of the room the text
+// takes, and the text written from the start never overtakes what is read.
+void decodeInPlace(std::string& buffer, size_t from, bool utf8) {
+  const size_t byteCount = buffer.size() - from;
+  size_t textSize = 0;
+  const auto count = [&](std::string_view part) { textSize += part.size(); };
+  decodeBytes(std::string_view(buffer).substr(from), utf8, count, count);
+  if (textSize == byteCount) {  // nothing to decode
+    buffer.erase(0, from);
+    return;
   }
-  return pos;
+  const size_t shift = textSize - byteCount;
+  buffer.resize(std::max(buffer.size(), textSize));
+  char* const start = buffer.data();
+  std::memmove(start + shift, start + from, byteCount);
+  char* out = start;
+  const auto move = [&](std::string_view run) {
+    if (run.empty()) return;
+    std::memmove(out, run.data(), run.size());
+    out += run.size();
+  };
+  const auto put = [&](std::string_view character) {
+    for (const char c : character) *out++ = c;
+  };
+  decodeBytes(std::string_view(start + shift, byteCount), utf8, move, put);
+  buffer.resize(textSize);
 }
 
 // One line, parsed where it stands.
@@ -132,28 +136,35 @@ size_t lineStartFrom(std::string_view text, size_t pos) {
 }
 
 // One pass for both line ends: looking for each in turn would go over the
-// rest of a file with only the other one once a line.
-size_t lineEndFrom(std::string_view text, size_t pos) {
-  while (pos < text.size() && !isLineEnd(text[pos])) ++pos;
-  return pos;
+// rest of a file with only the other one once a line. Most lines are short
+// and end within a plain look at their first bytes; the rest of a long one
+// goes to strcspn, which takes many bytes a step. The decoded text holds no
+// NUL (a NUL byte becomes U+FFFD) and ends in one, as every std::string
+// does, so strcspn stops at its end.
+size_t lineEndFrom(const std::string& text, size_t pos) {
+  for (const size_t shortEnd = std::min(text.size(), pos + 32); pos < shortEnd; ++pos) {
+    if (isLineEnd(text[pos])) return pos;
+  }
+  return pos + std::strcspn(text.c_str() + pos, "\r\n");
 }
 
 // Parses the line that starts at `start` (a character that is no blank) and
 // returns where it ends, in one pass over its characters.
-size_t parseLineAt(std::string_view text, size_t start, Line& parsed) {
+size_t parseLineAt(const std::string& text, size_t start, Line& parsed) {
+  const std::string_view view = text;
   size_t pos = start + 1;
   if (text[start] == ';') {
     parsed.kind = IniNode::Kind::Comment;
     if (pos < text.size() && text[pos] == ' ') ++pos;
     const size_t end = lineEndFrom(text, pos);
-    parsed.text = text.substr(pos, end - pos);
+    parsed.text = view.substr(pos, end - pos);
     return end;
   }
   if (text[start] == '[') {
     parsed.kind = IniNode::Kind::Group;
     size_t close = pos;
     while (close < text.size() && !isLineEnd(text[close]) && text[close] != ']') ++close;
-    parsed.text = text.substr(pos, close - pos);
+    parsed.text = view.substr(pos, close - pos);
     return lineEndFrom(text, close);
   }
   // A line without "=" is a key with an empty value: reading it answers ""
@@ -161,13 +172,13 @@ size_t parseLineAt(std::string_view text, size_t start, Line& parsed) {
   parsed.kind = IniNode::Kind::Key;
   pos = start;
   while (pos < text.size() && !isLineEnd(text[pos]) && text[pos] != '=') ++pos;
-  parsed.key = trimTrailingBlanks(text.substr(start, pos - start));
+  parsed.key = trimTrailingBlanks(view.substr(start, pos - start));
   parsed.text = {};
   if (pos == text.size() || text[pos] != '=') return pos;
   ++pos;
   while (pos < text.size() && isBlank(text[pos])) ++pos;
   const size_t end = lineEndFrom(text, pos);
-  parsed.text = text.substr(pos, end - pos);
+  parsed.text = view.substr(pos, end - pos);
   return end;
 }
 
@@ -188,7 +199,7 @@ size_t visitLines(const IniDocument& document, size_t from, Visit visit) {
     while (from < document.nodes.size() && visit(from, lineOf(document.nodes[from]))) ++from;
     return from;
   }
-  const std::string_view text = document.text;
+  const std::string& text = document.text;
   Line line;
   for (size_t start = lineStartFrom(text, from); start < text.size();) {
     const size_t end = parseLineAt(text, start, line);
@@ -233,7 +244,11 @@ std::optional<std::string> readWholeFile(const std::string& path) {
   if (!fd.valid() || status.st_size < 0 || static_cast<uintmax_t>(status.st_size) > kIniMaxFileBytes) {
     return std::nullopt;
   }
-  std::string bytes(static_cast<size_t>(status.st_size) + 1, '\0');
+  std::string bytes;
+  // Room for the text the bytes decode to (a byte may become three), so it
+  // is decoded where it was read; what the text does not take is never touched.
+  bytes.reserve(3 * (static_cast<size_t>(status.st_size) + 1));
+  bytes.resize(static_cast<size_t>(status.st_size) + 1);
   size_t done = 0;
   for (;;) {
     if (done == bytes.size()) {
@@ -378,14 +393,8 @@ bool openIniFile(const std::string& path) {
   document.isOpen = true;
   document.isUtf8 = !bytes->empty();
   const bool marked = bytes->starts_with(kByteOrderMark);
-  const std::string_view content = std::string_view(*bytes).substr(marked ? kByteOrderMark.size() : 0);
-  if (firstByteToDecode(content, marked) < content.size()) {
-    document.text = marked ? decodeUtf8(content) : decodeLatin1(content);
-  } else {
-    // Plain text stays where it was read: no second copy of the file.
-    if (marked) bytes->erase(0, kByteOrderMark.size());
-    document.text = std::move(*bytes);
-  }
+  decodeInPlace(*bytes, marked ? kByteOrderMark.size() : 0, marked);
+  document.text = std::move(*bytes);
   return true;
 }
 
