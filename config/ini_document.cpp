@@ -42,7 +42,7 @@ std::string_view trimTrailingBlanks(std::string_view text) {
 // Only A to Z fold: a bitwise fold would also match "[" with "{" and "@" with "`".
 char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameName(std::string_view a, std::string_view b) {
+inline bool sameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (foldAscii(a[i]) != foldAscii(b[i])) return false;
@@ -271,14 +271,20 @@ std::uint32_t keyHash(std::string_view key) {
   return hash;
 }
 
-std::string_view keyOf(const IniDocument& document, const IniKeySlot& slot) {
+// A slot holds places and lengths in 32 bits: the text of a file is at most
+// three bytes for each byte read.
+static_assert(3 * (kIniMaxFileBytes + 1) < UINT32_MAX);
+
+inline std::string_view keyOf(const IniDocument& document, const IniKeySlot& slot) {
   const size_t place = slot.line - 1;
   if (document.listed) return document.nodes[place].key;
   return std::string_view(document.text).substr(place, slot.keyLength);
 }
 
-// The slot of the key, or the free slot where it would go.
-IniKeySlot& slotFor(const IniDocument& document, IniSectionIndex& section, std::string_view key, std::uint32_t hash) {
+// The slot of the key, or the free slot where it would go. Inline, as
+// keyOf and sameName: an index build runs them for every line.
+inline IniKeySlot& slotFor(const IniDocument& document, IniSectionIndex& section, std::string_view key,
+                           std::uint32_t hash) {
   const size_t mask = section.slots.size() - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     IniKeySlot& slot = section.slots[i];
@@ -290,10 +296,9 @@ IniKeySlot& slotFor(const IniDocument& document, IniSectionIndex& section, std::
   }
 }
 
-// Doubles the table once it would be more than half used; a section of
-// repeated keys keeps a small one.
-void makeRoomForOneMore(IniSectionIndex& section) {
-  if ((section.used + 1) * 2 <= section.slots.size()) return;
+// Doubles the table, as it would be more than half used with one more key:
+// a section of repeated keys keeps a small one.
+void growSlots(IniSectionIndex& section) {
   std::vector<IniKeySlot> old(std::max<size_t>(16, section.slots.size() * 2));
   old.swap(section.slots);
   const size_t mask = section.slots.size() - 1;
@@ -307,7 +312,7 @@ void makeRoomForOneMore(IniSectionIndex& section) {
 
 // Adds the key line at `place` unless the section has the key already: the first one stays.
 void addKey(const IniDocument& document, IniSectionIndex& section, std::string_view key, size_t place) {
-  makeRoomForOneMore(section);
+  if ((section.used + 1) * 2 > section.slots.size()) growSlots(section);
   const std::uint32_t hash = keyHash(key);
   IniKeySlot& slot = slotFor(document, section, key, hash);
   if (slot.line != 0) return;

@@ -50,8 +50,8 @@ struct IniNode {
 // place, so a probe rarely has to look at a key.
 struct IniKeySlot {
   std::uint32_t hash = 0;
-  std::uint32_t keyLength = 0;  // of the key in IniDocument::text
-  std::uint32_t line = 0;       // the line's place plus one; 0 for a free slot
+  std::uint32_t keyLength = 0;
+  std::uint32_t line = 0;  // the line's place plus one; 0 for a free slot
 };
 
 // Where the keys of one section stand, so that a lookup takes no walk through
@@ -61,7 +61,7 @@ struct IniKeySlot {
 struct IniSectionIndex {
   bool built = false;
   std::optional<std::size_t> group;  // the section's group line, as IniDocument::currentGroup
-  std::size_t end = 0;               // the next group line, or the end of the nodes
+  std::size_t end = 0;               // once listed: the next group line, or the end of the nodes
   std::vector<IniKeySlot> slots;     // open addressing: a power of two, at most half used
   std::size_t used = 0;
 };
@@ -75,7 +75,7 @@ struct IniDocument {
   // place that cannot be written is reported at once; for an opened file only
   // when a changed document is closed.
   FileReplacement replacement;
-  std::string text;   // the decoded file, read in place: a file only read makes no lines of its own
+  std::string text;     // the decoded file, read in place: a file only read makes no lines of its own
   bool listed = false;  // the lines are in `nodes`
   std::vector<IniNode> nodes;
   std::optional<std::size_t> currentGroup;  // the group line's place; none for the top level
