@@ -41,17 +41,6 @@ void finishDrawing() {
   pump();
 }
 
-GtkWidget* shownToolTipWindow() {
-  GtkWidget* shown = nullptr;
-  GList* windows = gtk_window_list_toplevels();
-  for (GList* w = windows; w != nullptr && shown == nullptr; w = w->next) {
-    GtkWidget* window = GTK_WIDGET(w->data);
-    if (gtk_widget_get_mapped(window) && g_strcmp0(gtk_widget_get_name(window), "gtk-tooltip") == 0) shown = window;
-  }
-  g_list_free(windows);
-  return shown;
-}
-
 // From the pointer's arrival on the gadget until its tooltip is drawn; -1
 // when none showed within a minute.
 double hoverOnce(GtkWidget* widget) {
@@ -66,7 +55,7 @@ double hoverOnce(GtkWidget* widget) {
   double taken = -1;
   while (millisecondsSince(start) < 60000) {
     pump();
-    if (shownToolTipWindow() != nullptr) {
+    if (ui::detail::shownToolTipWindow() != nullptr) {
       finishDrawing();
       taken = millisecondsSince(start);
       break;
@@ -74,7 +63,7 @@ double hoverOnce(GtkWidget* widget) {
     g_usleep(200);
   }
   gdk_display_warp_pointer(display, screen, 0, 0);
-  for (int i = 0; i < 5000 && shownToolTipWindow() != nullptr; ++i) {
+  for (int i = 0; i < 5000 && ui::detail::shownToolTipWindow() != nullptr; ++i) {
     pump();
     g_usleep(1000);
   }

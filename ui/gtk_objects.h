@@ -202,6 +202,8 @@ void setBoundedToolTip(GtkWidget* widget, const std::string& text);
 bool toolTipLabelBuilt(GtkWidget* widget);
 // The label the widget's tooltip shows, nullptr until it is built.
 GtkWidget* builtToolTipLabel(GtkWidget* widget);
+// The toolkit's tooltip window while it is shown, else nullptr.
+GtkWidget* shownToolTipWindow();
 // Puts the text of a message box into the dialog: wrapped when wider than the
 // screen, scrolling when still taller than it, and cut after about twenty
 // screens, all measured in the font the dialog draws it in.

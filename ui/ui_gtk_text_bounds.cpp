@@ -296,6 +296,17 @@ GtkWidget* builtToolTipLabel(GtkWidget* widget) {
   return widget == nullptr ? nullptr : static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(widget), kToolTipLabelKey));
 }
 
+GtkWidget* shownToolTipWindow() {
+  GtkWidget* shown = nullptr;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* w = windows; w != nullptr && shown == nullptr; w = w->next) {
+    GtkWidget* window = GTK_WIDGET(w->data);
+    if (gtk_widget_get_mapped(window) && g_strcmp0(gtk_widget_get_name(window), "gtk-tooltip") == 0) shown = window;
+  }
+  g_list_free(windows);
+  return shown;
+}
+
 void addBoundedMessage(GtkWidget* dialog, const std::string& text) {
   GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
   // Measured in the dialog, in the font its style draws the text in: the

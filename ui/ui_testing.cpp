@@ -685,27 +685,15 @@ bool toolTipLabelBuilt(int gadget) {
 
 namespace {
 
-// The toolkit's tooltip window while it is shown, else nullptr.
-GtkWidget* shownToolTipWindow() {
-  GtkWidget* shown = nullptr;
-  GList* windows = gtk_window_list_toplevels();
-  for (GList* w = windows; w != nullptr && shown == nullptr; w = w->next) {
-    GtkWidget* window = GTK_WIDGET(w->data);
-    if (gtk_widget_get_mapped(window) && g_strcmp0(gtk_widget_get_name(window), "gtk-tooltip") == 0) shown = window;
-  }
-  g_list_free(windows);
-  return shown;
-}
-
 // Pumps until the tooltip window is shown or gone, as asked, for a few seconds at most.
 GtkWidget* waitForToolTip(bool wanted) {
   for (int i = 0; i < 500; ++i) {
     pumpEvents();
-    GtkWidget* window = shownToolTipWindow();
+    GtkWidget* window = detail::shownToolTipWindow();
     if ((window != nullptr) == wanted) return window;
     g_usleep(10000);
   }
-  return shownToolTipWindow();
+  return detail::shownToolTipWindow();
 }
 
 }  // namespace
