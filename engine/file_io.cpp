@@ -48,6 +48,17 @@ bool readExactly(int fd, char* data, size_t size) {
   return true;
 }
 
+ssize_t readFullyAt(int fd, char* data, size_t size, off_t offset) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t got = retried([&] { return ::pread(fd, data + done, size - done, offset + static_cast<off_t>(done)); });
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return static_cast<ssize_t>(done);
+}
+
 bool writeAll(int fd, std::string_view bytes) {
   return writeUntilDone(bytes, [fd](const char* data, size_t size, off_t) { return ::write(fd, data, size); });
 }

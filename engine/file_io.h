@@ -17,6 +17,10 @@ ssize_t readSome(int fd, void* buffer, size_t size);
 // Exactly size bytes; false when the file ends first or cannot be read.
 bool readExactly(int fd, char* data, size_t size);
 
+// Up to size bytes from the offset on, the position untouched: short only at
+// the end of the file, -1 on an error.
+ssize_t readFullyAt(int fd, char* data, size_t size, off_t offset);
+
 // Every byte, from the current position (writeAll) or from an offset, the
 // position untouched (writeAllAt); false on an error or a write that takes nothing.
 bool writeAll(int fd, std::string_view bytes);

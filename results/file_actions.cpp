@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -18,6 +17,7 @@
 #include "bridge/ui_strings.h"
 #include "bridge/worker_polling.h"
 #include "engine/file_id.h"
+#include "engine/file_io.h"
 #include "engine/search_state.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
@@ -61,19 +61,6 @@ bool entryExists(const std::string& path) {
   return lstat(path.c_str(), &status) == 0;
 }
 
-// Fills the buffer from the offset on; short only at the end of the file, -1 on an error.
-ssize_t readBlockAt(int fd, char* buffer, size_t size, uint64_t offset) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t count = ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) return -1;
-    if (count == 0) break;
-    done += static_cast<size_t>(count);
-  }
-  return static_cast<ssize_t>(done);
-}
-
 // Whether two open regular files of the given size hold the same bytes, from
 // the start to their ends; a file that grew meanwhile differs.
 bool sameBytes(int a, int b, uint64_t size, const std::atomic<bool>& stop) {
@@ -85,8 +72,8 @@ bool sameBytes(int a, int b, uint64_t size, const std::atomic<bool>& stop) {
   if (!first || !second) return false;
   for (uint64_t offset = 0;;) {
     if (stop) return false;
-    const ssize_t count = readBlockAt(a, first.get(), block, offset);
-    if (count < 0 || readBlockAt(b, second.get(), block, offset) != count) return false;
+    const ssize_t count = readFullyAt(a, first.get(), block, static_cast<off_t>(offset));
+    if (count < 0 || readFullyAt(b, second.get(), block, static_cast<off_t>(offset)) != count) return false;
     if (std::memcmp(first.get(), second.get(), static_cast<size_t>(count)) != 0) return false;
     offset += static_cast<uint64_t>(count);
     if (offset > size) return false;
