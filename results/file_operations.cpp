@@ -13,6 +13,7 @@
 
 #include "engine/file_id.h"
 #include "engine/file_io.h"
+#include "engine/search_state.h"
 #include "engine/shared_helpers.h"
 #include "engine/unique_fd.h"
 
@@ -44,10 +45,6 @@ bool sameFile(const std::string& a, const std::string& b) {
 // untried (0: it is tried), and what runs after each block of a copy.
 std::atomic<int> gNoReplaceRefusal{0};
 std::function<void()> gAfterEachCopyBlock;
-
-bool sameTime(const struct timespec& a, const struct timespec& b) {
-  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
 
 }  // namespace
 
@@ -123,8 +120,7 @@ bool StagedCopy::sourceUnchangedAt(const std::string& source) const {
   if (!source_.valid() || fstat(source_.get(), &now) != 0 || holdsNul(source) || stat(source.c_str(), &atPath) != 0) {
     return false;
   }
-  return fileIdOf(atPath) == fileIdOf(sourceStatus_) && now.st_size == sourceStatus_.st_size &&
-         sameTime(now.st_mtim, sourceStatus_.st_mtim);
+  return fileIdOf(atPath) == fileIdOf(sourceStatus_) && fileStampOf(now, false) == fileStampOf(sourceStatus_, false);
 }
 
 bool finishMove(StagedCopy& copy, const std::string& source) {
