@@ -51,7 +51,8 @@ bool readExactly(int fd, char* data, size_t size) {
 ssize_t readFullyAt(int fd, char* data, size_t size, off_t offset) {
   size_t done = 0;
   while (done < size) {
-    const ssize_t got = retried([&] { return ::pread(fd, data + done, size - done, offset + static_cast<off_t>(done)); });
+    const off_t at = offset + static_cast<off_t>(done);
+    const ssize_t got = retried([&] { return ::pread(fd, data + done, size - done, at); });
     if (got < 0) return -1;
     if (got == 0) break;
     done += static_cast<size_t>(got);
