@@ -156,10 +156,12 @@ bool FileReplacement::commit(std::string_view bytes) {
 
 bool FileReplacement::commitThroughTemp(std::string_view bytes) {
   const int fd = temp_.get();
+  bool written = writeAll(fd, bytes);
   struct stat old;
-  // After the owner, given at prepare: a change of owner clears the set-id bits.
+  // After the owner, given at prepare, and after the bytes: a change of owner
+  // or a write clears the set-id bits.
   if (existing_.valid() && fstat(existing_.get(), &old) == 0) takeModeOf(fd, old);
-  bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+  written = written && fsync(fd) == 0;
   written = ::close(temp_.release()) == 0 && written;
   if (!written) return false;
   if (std::rename(tempPath_.c_str(), target_.c_str()) != 0) {
